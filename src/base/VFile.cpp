@@ -1,0 +1,438 @@
+#include "base/VFile.h"
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+
+#include "base/VPath.h"
+#include "base/VSjis.h"
+#include "base/VStream.h"
+
+namespace {
+
+bool StatPath(const std::string& path, struct stat* st) { return ::stat(path.c_str(), st) == 0; }
+
+VResult MakeDirectories(const std::string& path) {
+  struct stat st;
+  if (StatPath(path, &st)) return S_ISDIR(st.st_mode) ? kVOk : kVMkdirFailed;
+  std::string parent;
+  VSplitPath(path, &parent, nullptr);
+  if (!parent.empty() && parent != "/" && parent != "." && parent != path) {
+    VResult r = MakeDirectories(parent);
+    if (r != kVOk) return r;
+  }
+  if (::mkdir(path.c_str(), 0777) != 0 && errno != EEXIST) return kVMkdirFailed;
+  return kVOk;
+}
+
+VResult SyncFolder(const std::string& folder) {
+  int fd = ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0) return kVFlushNoHandle;
+  int r = ::fsync(fd);
+  ::close(fd);
+  return r == 0 ? kVOk : kVFlushNoHandle;
+}
+
+bool SameIgnoringCase(const std::string& a, const std::string& b) {
+  if (a.size() != b.size()) return false;
+  for (size_t i = 0; i < a.size(); ++i) {
+    if (VToUpper(static_cast<uint8_t>(a[i])) != VToUpper(static_cast<uint8_t>(b[i]))) return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+// --- VDirElement ---
+
+VDirElement::VDirElement(VDir* parent, std::string name) : parent_(parent), name_(std::move(name)) {}
+
+std::string VDirElement::FullPath() const {
+  if (parent_ == nullptr) return name_;
+  std::string path = parent_->FullPath();
+  if (!parent_->IsRoot() || path != "/") path += "/";
+  return path + name_;
+}
+
+VResult VDirElement::PlatformPath(std::string* path) const { return VPlatformPath(FullPath(), path); }
+
+VResult VDirElement::OpenAll(bool readOnly) {
+  return parent_ ? parent_->Open(readOnly) : kVNoParent;
+}
+
+VResult VDirElement::CloseAll() { return parent_ ? parent_->Close() : kVNoParent; }
+
+VResult VDirElement::FlushAll() { return parent_ ? parent_->Flush() : kVNoParent; }
+
+// --- VFile ---
+
+VFile::VFile(std::string path, VDir* parent) : VDirElement(parent, std::move(path)) {}
+
+VFile::~VFile() {
+  if (IsOpen()) Close();
+}
+
+bool VFile::Exists() const {
+  std::string path;
+  struct stat st;
+  return PlatformPath(&path) == kVOk && StatPath(path, &st) && S_ISREG(st.st_mode);
+}
+
+VResult VFile::Create(bool withParents) {
+  if (IsOpen()) return kVBusy;
+  std::string path;
+  if (PlatformPath(&path) != kVOk) return kVInvalidPath;
+  if (withParents) {
+    if (Exists()) return kVOk;
+    std::string folder;
+    VSplitPath(path, &folder, nullptr);
+    if (!folder.empty()) {
+      VResult r = MakeDirectories(folder);
+      if (r != kVOk) return r;
+    }
+  }
+  int fd = ::open(path.c_str(), O_CREAT | O_EXCL | O_WRONLY | O_CLOEXEC, 0666);
+  if (fd < 0) return kVCreateFailed;
+  ::close(fd);
+  return kVOk;
+}
+
+VResult VFile::Remove() {
+  if (IsOpen()) return kVBusy;
+  std::string path;
+  if (PlatformPath(&path) != kVOk) return kVInvalidPath;
+  return ::unlink(path.c_str()) == 0 ? kVOk : kVDeleteFailed;
+}
+
+VResult VFile::Open(bool readOnly) {
+  if (IsOpen()) return kVAlreadyOpen;
+  std::string path;
+  if (PlatformPath(&path) != kVOk) return kVInvalidPath;
+  int fd = ::open(path.c_str(), (readOnly ? O_RDONLY : O_RDWR) | O_CLOEXEC);
+  if (fd < 0) return kVOpenFailed;
+  struct stat st;
+  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) ||
+      ::flock(fd, (readOnly ? LOCK_SH : LOCK_EX) | LOCK_NB) != 0) {
+    ::close(fd);
+    return kVOpenFailed;
+  }
+  fd_ = fd;
+  readOnly_ = readOnly;
+  return kVOk;
+}
+
+VResult VFile::Close() {
+  if (!IsOpen()) return kVCloseNoHandle;
+  VResult result = kVOk;
+  if (stream_) {
+    result = stream_->WriteOut();
+    stream_.reset();
+  }
+  ::close(fd_);  // releases the advisory lock too
+  fd_ = -1;
+  return result;
+}
+
+VResult VFile::Flush() {
+  if (!IsOpen()) return kVFlushNoHandle;
+  if (stream_) {
+    VResult r = stream_->WriteOut();
+    if (r != kVOk) return r;
+  }
+  if (readOnly_) return kVOk;
+  return ::fdatasync(fd_) == 0 ? kVOk : kVWriteFailed;
+}
+
+VResult VFile::Rename(const std::string& newPath) {
+  if (IsOpen()) return kVBusy;
+  std::string from;
+  std::string to;
+  if (PlatformPath(&from) != kVOk || VPlatformPath(newPath, &to) != kVOk) return kVInvalidPath;
+  if (::rename(from.c_str(), to.c_str()) != 0) return kVRenameFailed;
+  parent_ = nullptr;
+  name_ = newPath;
+  return kVOk;
+}
+
+VResult VFile::ReadSome(int64_t offset, void* buffer, int32_t count, int32_t* got) {
+  *got = 0;
+  if (!IsOpen()) return kVNotOpen;
+  if (offset < 0) return kVSeekFailed;
+  char* out = static_cast<char*>(buffer);
+  while (*got < count) {
+    ssize_t n = ::pread(fd_, out + *got, static_cast<size_t>(count - *got), offset + *got);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      return kVReadFailed;
+    }
+    if (n == 0) break;
+    *got += static_cast<int32_t>(n);
+  }
+  return kVOk;
+}
+
+VResult VFile::ReadAt(int64_t offset, void* buffer, int32_t count) {
+  int32_t got = 0;
+  VResult r = ReadSome(offset, buffer, count, &got);
+  if (r != kVOk) return r;
+  return got == count ? kVOk : kVReadFailed;
+}
+
+VResult VFile::WriteAt(int64_t offset, const void* buffer, int32_t count) {
+  if (!IsOpen()) return kVNotOpen;
+  if (readOnly_ || offset < 0) return kVWriteFailed;
+  const char* in = static_cast<const char*>(buffer);
+  int32_t done = 0;
+  while (done < count) {
+    ssize_t n = ::pwrite(fd_, in + done, static_cast<size_t>(count - done), offset + done);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      return kVWriteFailed;
+    }
+    if (n == 0) return kVWriteFailed;
+    done += static_cast<int32_t>(n);
+  }
+  return kVOk;
+}
+
+VResult VFile::FileSize(int64_t* size) {
+  bool opened = false;
+  if (!IsOpen()) {
+    if (Open(true) != kVOk) return kVSizeFailed;
+    opened = true;
+  }
+  struct stat st;
+  VResult result = ::fstat(fd_, &st) == 0 ? kVOk : kVSizeFailed;
+  if (result == kVOk) *size = st.st_size;
+  if (opened) Close();
+  return result;
+}
+
+VResult VFile::SetFileSize(int64_t size) {
+  bool opened = false;
+  if (!IsOpen()) {
+    if (Open(false) != kVOk) return kVSetSizeFailed;
+    opened = true;
+  }
+  VResult result = (!readOnly_ && ::ftruncate(fd_, size) == 0) ? kVOk : kVSetSizeFailed;
+  if (opened) Close();
+  return result;
+}
+
+VFileStream* VFile::NewStream() {
+  stream_.reset();
+  stream_ = std::make_unique<VFileStream>(*this, 4096);
+  return stream_.get();
+}
+
+VFileStream* VFile::ReadStream() {
+  if (!IsOpen() && Open(true) != kVOk) return nullptr;
+  return NewStream();
+}
+
+VFileStream* VFile::WriteStream() {
+  if (!IsOpen()) {
+    if (Exists() && Remove() != kVOk) return nullptr;
+    if (Create(false) != kVOk || Open(false) != kVOk) return nullptr;
+  }
+  return NewStream();
+}
+
+VResult VFile::SyncDirectory() const {
+  std::string path;
+  if (PlatformPath(&path) != kVOk) return kVInvalidPath;
+  std::string folder;
+  VSplitPath(path, &folder, nullptr);
+  return SyncFolder(folder);
+}
+
+VResult VFile::CopyFrom(VDirElement& element) {
+  if (!element.IsFile() || !element.Exists()) return kVNoSource;
+  VFile& source = static_cast<VFile&>(element);
+  bool sourceOpen = source.IsOpen();
+  VFileStream* in = source.ReadStream();
+  if (in == nullptr) return kVOpenFailed;
+  VFileStream* out = WriteStream();
+  VResult result = kVOpenFailed;
+  if (out != nullptr) {
+    result = out->CopyFrom(*in) ? out->WriteOut() : kVWriteFailed;
+    if (result == kVOk) result = out->Error();
+    VResult closed = Close();
+    if (result == kVOk) result = closed;
+  }
+  if (!sourceOpen) source.Close();
+  return result;
+}
+
+VResult VFile::MoveFrom(VDirElement& element) {
+  VResult r = CopyFrom(element);
+  if (r != kVOk) return r;
+  return element.Remove();
+}
+
+// --- VPioNames ---
+
+bool VPioNames::Add(const std::string& name, uint16_t kind) {
+  uint8_t element[130] = {};
+  size_t n = name.size() < 127 ? name.size() : 127;
+  std::memcpy(element, name.data(), n);
+  std::memcpy(element + 128, &kind, 2);
+  return Append(element);
+}
+
+std::string VPioNames::NameAt(int32_t index) const {
+  const char* element = static_cast<const char*>(ElementAt(index));
+  return element ? std::string(element, strnlen(element, 128)) : std::string();
+}
+
+uint16_t VPioNames::KindAt(int32_t index) const {
+  const uint8_t* element = static_cast<const uint8_t*>(ElementAt(index));
+  uint16_t kind = 0;
+  if (element) std::memcpy(&kind, element + 128, 2);
+  return kind;
+}
+
+VResult VListDirectory(const std::string& portablePath, VPioNames* names) {
+  names->Reset();
+  if (portablePath.empty()) {
+    for (char letter = 'A'; letter <= 'Z'; ++letter) {
+      std::string variable = std::string("VARNEX_DRIVE_") + letter;
+      if (std::getenv(variable.c_str())) names->Add(std::string(1, letter) + ":", 2);
+    }
+    return kVOk;
+  }
+  std::string path;
+  if (VPlatformPath(portablePath, &path) != kVOk) return kVInvalidPath;
+  DIR* dir = ::opendir(path.c_str());
+  if (dir == nullptr) return kVOpenFailed;
+  while (dirent* entry = ::readdir(dir)) {
+    std::string name = entry->d_name;
+    if (name == "." || name == "..") continue;
+    struct stat st;
+    if (!StatPath(path + "/" + name, &st)) continue;
+    if (S_ISDIR(st.st_mode)) {
+      names->Add(name, 2);
+    } else if (S_ISREG(st.st_mode)) {
+      names->Add(name, 1);
+    }
+  }
+  ::closedir(dir);
+  return kVOk;
+}
+
+// --- VDir ---
+
+VDir::VDir(std::string path, VDir* parent) : VDirElement(parent, std::move(path)) {}
+
+VDir::~VDir() { children_.DeleteAll(); }
+
+bool VDir::Exists() const {
+  std::string path;
+  struct stat st;
+  return PlatformPath(&path) == kVOk && StatPath(path, &st) && S_ISDIR(st.st_mode);
+}
+
+VResult VDir::Create(bool withParents) {
+  std::string path;
+  if (PlatformPath(&path) != kVOk) return kVInvalidPath;
+  if (Exists()) return withParents ? kVOk : kVMkdirFailed;
+  if (withParents) return MakeDirectories(path);
+  return ::mkdir(path.c_str(), 0777) == 0 ? kVOk : kVMkdirFailed;
+}
+
+VResult VDir::Remove() {
+  std::string path;
+  if (PlatformPath(&path) != kVOk) return kVInvalidPath;
+  List(3);
+  for (int32_t i = 0; i < children_.Count(); ++i) {
+    VResult r = ChildAt(i)->Remove();
+    if (r != kVOk) return r;
+  }
+  children_.DeleteAll();
+  return ::rmdir(path.c_str()) == 0 ? kVOk : kVRmdirFailed;
+}
+
+VResult VDir::Open(bool readOnly) {
+  VResult result = kVOk;
+  for (int32_t i = 0; i < children_.Count(); ++i) {
+    VDirElement* child = ChildAt(i);
+    if (child->IsFile()) {
+      VResult r = child->Open(readOnly);
+      if (result == kVOk && r != kVOk && r != kVAlreadyOpen) result = r;
+    }
+  }
+  return result;
+}
+
+VResult VDir::Close() {
+  for (int32_t i = 0; i < children_.Count(); ++i) {
+    VDirElement* child = ChildAt(i);
+    if (child->IsFile() && static_cast<VFile*>(child)->IsOpen()) child->Close();
+  }
+  return kVOk;
+}
+
+VResult VDir::Flush() {
+  VResult result = kVOk;
+  for (int32_t i = 0; i < children_.Count(); ++i) {
+    VDirElement* child = ChildAt(i);
+    if (child->IsFile() && static_cast<VFile*>(child)->IsOpen()) {
+      VResult r = child->Flush();
+      if (result == kVOk) result = r;
+    }
+  }
+  return result;
+}
+
+VResult VDir::CopyFrom(VDirElement& element) {
+  if (!element.Exists()) return kVNoSource;
+  if (!element.IsFile()) return kVNoSource;
+  std::string name;
+  VSplitPath(element.FullPath(), nullptr, &name);
+  auto* file = new VFile(name, this);
+  children_.Append(file);
+  return file->CopyFrom(element);
+}
+
+VResult VDir::MoveFrom(VDirElement& element) {
+  VResult r = CopyFrom(element);
+  if (r != kVOk) return r;
+  return element.Remove();
+}
+
+int32_t VDir::List(int kinds) {
+  children_.DeleteAll();
+  VPioNames names;
+  if (VListDirectory(FullPath(), &names) != kVOk) return 0;
+  for (int32_t i = 0; i < names.Count(); ++i) {
+    uint16_t kind = names.KindAt(i);
+    if (kind == 1 && (kinds & 1)) children_.Append(new VFile(names.NameAt(i), this));
+    if (kind == 2 && (kinds & 2)) children_.Append(new VDir(names.NameAt(i), this));
+  }
+  return children_.Count();
+}
+
+VDirElement* VDir::Child(const std::string& name) const {
+  for (int32_t i = 0; i < children_.Count(); ++i) {
+    VDirElement* child = ChildAt(i);
+    if (SameIgnoringCase(child->Name(), name)) return child;
+  }
+  return nullptr;
+}
+
+bool VDir::HasChild(const std::string& name) const {
+  if (Child(name) != nullptr) return true;
+  VFile file(name, const_cast<VDir*>(this));
+  VDir dir(name, const_cast<VDir*>(this));
+  return file.Exists() || dir.Exists();
+}
+
+std::unique_ptr<VDir> VCurrentDirectory() { return std::make_unique<VDir>("."); }
+
+std::unique_ptr<VDir> VTemporaryDirectory() { return std::make_unique<VDir>(VTempDirectoryPath()); }
