@@ -91,11 +91,11 @@ void VSetVolumeRoots(std::vector<VVolumeRoot> roots) {
 }
 
 VResult VPlatformPath(std::string_view portable, std::string* platform) {
+  bool absolute = !portable.empty() && portable.front() == '/';
   while (!portable.empty() && (portable.back() == '/' || portable.back() == ' ')) {
     portable.remove_suffix(1);
   }
-  bool absolute = !portable.empty() && portable.front() == '/';
-  if (absolute) portable.remove_prefix(1);
+  if (!portable.empty() && portable.front() == '/') portable.remove_prefix(1);
   std::vector<std::string_view> parts;
   size_t start = 0;
   while (start <= portable.size() && !portable.empty()) {
