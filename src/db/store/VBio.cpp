@@ -1,0 +1,198 @@
+#include "db/store/VBio.h"
+
+#include <algorithm>
+
+#include "base/VDate.h"
+#include "base/VEndian.h"
+#include "base/VStream.h"
+#include "db/store/VWritePoint.h"
+
+namespace {
+
+constexpr int kCreationOffset = 16;
+constexpr int kUpdateOffset = 32;
+
+void PutTime(uint8_t* at) {
+  int32_t now[6];
+  VCurrentLocalTime(now);
+  for (int i = 0; i < 6; ++i) VPutU16(at + 2 * i, static_cast<uint16_t>(now[i]));
+}
+
+void GetTime(const uint8_t* at, int32_t fields[6]) {
+  for (int i = 0; i < 6; ++i) fields[i] = VGetU16(at + 2 * i);
+}
+
+bool IsBlockFileHeader(const uint8_t* h) {
+  return h[0] == 'D' && h[1] >= 'A' && h[1] <= 'Z' && h[2] == 1 && h[3] >= 1 && h[3] <= 127;
+}
+
+}  // namespace
+
+VBio::VBio(std::string path, VDir* parent) : VFile(std::move(path), parent) {}
+
+VBio::~VBio() {
+  if (IsOpen()) VBio::Close();
+}
+
+void VBio::EnsureHeader() {
+  if (headerSet_) return;
+  header_.fill(0);
+  header_[0] = 'D';
+  header_[1] = 'A';
+  header_[2] = 1;
+  header_[3] = 4;  // 2048 bytes
+  PutTime(header_.data() + kCreationOffset);
+  PutTime(header_.data() + kUpdateOffset);
+  headerSet_ = true;
+}
+
+void VBio::SetBlockSize(int32_t bytes) {
+  if (IsOpen()) return;  // the layout of an existing file never changes
+  EnsureHeader();
+  int32_t units = (std::max(bytes, 1) + 511) / 512;
+  header_[3] = static_cast<uint8_t>(std::clamp(units, 1, 127));
+  headerDirty_ = true;
+}
+
+uint16_t VBio::GroupCount() const { return VGetU16(header_.data() + 4); }
+
+void VBio::SetGroupCount(uint16_t count) {
+  EnsureHeader();
+  VPutU16(header_.data() + 4, count);
+  headerDirty_ = true;
+}
+
+void VBio::SetLayout(uint8_t letter) {
+  EnsureHeader();
+  header_[1] = letter;
+  headerDirty_ = true;
+}
+
+void VBio::CreationTime(int32_t fields[6]) const {
+  GetTime(header_.data() + kCreationOffset, fields);
+}
+
+void VBio::UpdateTime(int32_t fields[6]) const { GetTime(header_.data() + kUpdateOffset, fields); }
+
+void VBio::SetUpdateTimeNow() {
+  EnsureHeader();
+  PutTime(header_.data() + kUpdateOffset);
+  headerDirty_ = true;
+}
+
+VResult VBio::Create(bool withParents) {
+  if (IsOpen()) return kVBusy;
+  if (Exists()) {
+    VResult removed = VFile::Remove();
+    if (removed != kVOk) return removed;
+  }
+  EnsureHeader();
+  VResult result = VFile::Create(withParents);
+  if (result != kVOk) return result;
+  result = VFile::Open(false);
+  if (result == kVOk) {
+    VReachWritePoint(VWritePoint::kHeaderWrite, *this);
+    result = WriteAt(0, header_.data(), kVBioHeaderSize);
+    if (result == kVOk) {
+      VReachWritePoint(VWritePoint::kFileSync, *this);
+      result = VFile::Flush();
+    }
+    VResult closed = VFile::Close();
+    if (result == kVOk) result = closed;
+  }
+  if (result == kVOk) result = SyncDirectory();
+  if (result != kVOk) {
+    VFile::Remove();
+    return result;
+  }
+  headerDirty_ = false;
+  blocksWritten_ = false;
+  return kVOk;
+}
+
+VResult VBio::Open(bool readOnly) {
+  VResult result = VFile::Open(readOnly);
+  if (result != kVOk) return result;
+  int32_t got = 0;
+  result = ReadSome(0, header_.data(), kVBioHeaderSize, &got);
+  if (result == kVOk && (got < kVBioHeaderSize || !IsBlockFileHeader(header_.data()))) {
+    result = kVNotBlockFile;
+  }
+  if (result != kVOk) {
+    VFile::Close();
+    header_.fill(0);
+    headerSet_ = false;
+    return result;
+  }
+  headerSet_ = true;
+  headerDirty_ = false;
+  blocksWritten_ = false;
+  reads_ = 0;
+  writes_ = 0;
+  return kVOk;
+}
+
+VResult VBio::WriteHeader() {
+  VReachWritePoint(VWritePoint::kHeaderWrite, *this);
+  VResult result = WriteAt(0, header_.data(), kVBioHeaderSize);
+  if (result == kVOk) headerDirty_ = false;
+  return result;
+}
+
+VResult VBio::Close() {
+  if (!IsOpen()) return kVCloseNoHandle;
+  VResult result = kVOk;
+  if (headerDirty_ && !IsReadOnly()) result = WriteHeader();
+  VResult closed = VFile::Close();
+  headerSet_ = false;
+  headerDirty_ = false;
+  return result != kVOk ? result : closed;
+}
+
+VResult VBio::Flush() {
+  if (!IsOpen()) return kVFlushNoHandle;
+  if (IsReadOnly()) return kVOk;
+  if (blocksWritten_) SetUpdateTimeNow();
+  if (headerDirty_) {
+    VResult result = WriteHeader();
+    if (result != kVOk) return result;
+  }
+  blocksWritten_ = false;
+  VReachWritePoint(VWritePoint::kFileSync, *this);
+  return VFile::Flush();
+}
+
+VResult VBio::WriteHeaderToBackup(VStream& backup, uint32_t fileKind) {
+  if (!headerDirty_) return kVOk;
+  VReachWritePoint(VWritePoint::kBackupEntry, *this);
+  uint8_t entry[12];
+  VPutU32(entry, fileKind);
+  VPutU32(entry + 4, 0xFFFFFFFF);
+  VPutU32(entry + 8, kVBioHeaderSize);
+  if (backup.Write(entry, 12) != 12) return kVWriteFailed;
+  if (backup.Write(header_.data(), kVBioHeaderSize) != kVBioHeaderSize) return kVWriteFailed;
+  return kVOk;
+}
+
+VResult VBio::ReadBlock(uint32_t block, void* image) {
+  ++reads_;
+  return ReadAt(BlockOffset(block), image, BlockSize());
+}
+
+VResult VBio::WriteBlock(uint32_t block, const void* image) {
+  VReachWritePoint(VWritePoint::kBlockWrite, *this, block);
+  VResult result = WriteAt(BlockOffset(block), image, BlockSize());
+  if (result == kVOk) {
+    ++writes_;
+    blocksWritten_ = true;
+  }
+  return result;
+}
+
+VResult VBio::ExtendTo(uint32_t block) {
+  int64_t size = 0;
+  VResult result = FileSize(&size);
+  if (result != kVOk) return result;
+  int64_t needed = BlockOffset(block) + BlockSize();
+  return size < needed ? SetFileSize(needed) : kVOk;
+}

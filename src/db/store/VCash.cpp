@@ -1,0 +1,406 @@
+#include "db/store/VCash.h"
+
+#include <algorithm>
+#include <atomic>
+
+#include "base/VDebug.h"
+#include "base/VEndian.h"
+#include "base/VFile.h"
+#include "base/VMem.h"
+#include "base/VStream.h"
+#include "db/store/VCio.h"
+#include "db/store/VIOSync.h"
+#include "db/store/VWritePoint.h"
+
+namespace {
+
+constexpr int32_t kMaxAge = 0x7FFFFFFF;
+
+std::atomic<uint32_t> gSequence{0};
+
+uint64_t SpaceKey(const VCashBffr& buffer) {
+  int32_t free = buffer.Size() - 4 - buffer.InUse();
+  free = std::clamp(free, 0, 0xFFFF);
+  return (static_cast<uint64_t>(buffer.BlockKind()) << 40) | (static_cast<uint64_t>(free) << 24) |
+         buffer.BlockNumber();
+}
+
+}  // namespace
+
+VCashBffr::~VCashBffr() { VMemFree(image_); }
+
+bool VCashVictimOrder::operator()(const VCashBffr* a, const VCashBffr* b) const {
+  if (a->ageBase_ != b->ageBase_) return a->ageBase_ > b->ageBase_;
+  if (a->node_->Serial() != b->node_->Serial()) return a->node_->Serial() < b->node_->Serial();
+  return a->block_ < b->block_;
+}
+
+VCash::VCash(int32_t kilobytes)
+    : capacity_(static_cast<int64_t>(std::max(kilobytes, kMinimumKilobytes)) * 1024) {}
+
+VCash::~VCash() {
+  for (auto& node : nodes_) {
+    if (node->dirtyCount_ > 0) {
+      LogFormat("...ERROR... VCash: %d dirty blocks of an open file discarded", node->dirtyCount_);
+    }
+    node->file_->node_ = nullptr;
+  }
+  // The buffers go with their nodes; the ordered set only refers to them.
+  byAge_.clear();
+}
+
+int32_t VCash::AgeOf(const VCashBffr& buffer) const {
+  int64_t age = buffer.ageBase_ + searches_;
+  return static_cast<int32_t>(std::clamp<int64_t>(age, 0, kMaxAge));
+}
+
+VCashNode* VCash::Register(VCio& file) {
+  if (file.node_ != nullptr) return file.node_;
+  nodes_.push_back(std::make_unique<VCashNode>(&file, file.Owner(), nextSerial_++));
+  file.node_ = nodes_.back().get();
+  return file.node_;
+}
+
+void VCash::IndexSpace(VCio& file) {
+  VCashNode* node = file.node_;
+  if (node == nullptr || node->spaceIndexed_) return;
+  node->spaceIndexed_ = true;
+  for (auto& entry : node->buffers_) NoteSpace(entry.second.get());
+}
+
+VResult VCash::DropFile(VCio& file) {
+  VCashNode* node = file.node_;
+  if (node == nullptr) return kVOk;
+  VResult result = FlushFile(file);
+  if (result != kVOk) {
+    LogFormat("...ERROR... VCash::DropFile write ec:%d", result);
+  }
+  std::vector<VCashBffr*> buffers;
+  buffers.reserve(node->buffers_.size());
+  for (auto& entry : node->buffers_) buffers.push_back(entry.second.get());
+  for (VCashBffr* buffer : buffers) Recycle(Leave(buffer));
+  auto at = std::find_if(nodes_.begin(), nodes_.end(),
+                         [node](const std::unique_ptr<VCashNode>& n) { return n.get() == node; });
+  nodes_.erase(at);
+  file.node_ = nullptr;
+  return result;
+}
+
+VCashNode* VCash::NodeOf(VCio& file, VResult* error) const {
+  if (file.node_ == nullptr && error != nullptr) *error = kVNotOpen;
+  return file.node_;
+}
+
+void VCash::Touch(VCashBffr* buffer) {
+  if (!IsFull() || AgeOf(*buffer) <= 0) return;
+  byAge_.erase(buffer);
+  --buffer->ageBase_;
+  byAge_.insert(buffer);
+}
+
+VCashBffr* VCash::Get(VCio& file, uint32_t block, VResult* error) {
+  VCashNode* node = NodeOf(file, error);
+  if (node == nullptr) return nullptr;
+  ++counters_.gets;
+  if (VCashBffr* cached = node->Lookup(block)) {
+    ++counters_.hits;
+    Touch(cached);
+    ++cached->pins_;
+    return cached;
+  }
+  ++counters_.misses;
+  std::unique_ptr<VCashBffr> buffer = TakeBuffer(file.BlockSize(), false);
+  VResult result = file.ReadBlock(block, buffer->image_);
+  if (result != kVOk) {
+    used_ -= buffer->size_;
+    Recycle(std::move(buffer));
+    if (error != nullptr) *error = result;
+    return nullptr;
+  }
+  VCashBffr* entered = Enter(node, block, std::move(buffer));
+  ++entered->pins_;
+  return entered;
+}
+
+VCashBffr* VCash::Peek(VCio& file, uint32_t block) {
+  VCashNode* node = file.node_;
+  if (node == nullptr) return nullptr;
+  VCashBffr* cached = node->Lookup(block);
+  if (cached != nullptr) ++cached->pins_;
+  return cached;
+}
+
+VCashBffr* VCash::New(VCio& file, uint32_t block) {
+  VCashNode* node = file.node_;
+  if (node == nullptr) return nullptr;
+  ++counters_.news;
+  VCashBffr* buffer = node->Lookup(block);
+  if (buffer != nullptr) {
+    std::fill(buffer->image_, buffer->image_ + buffer->size_, 0);
+  } else {
+    buffer = Enter(node, block, TakeBuffer(file.BlockSize(), true));
+  }
+  ++buffer->pins_;
+  MarkDirty(buffer);
+  return buffer;
+}
+
+void VCash::SetDirty(VCashBffr* buffer, bool dirty) {
+  if (buffer->dirty_ == dirty) return;
+  buffer->dirty_ = dirty;
+  int32_t step = dirty ? 1 : -1;
+  dirtyCount_ += step;
+  buffer->node_->dirtyCount_ += step;
+}
+
+void VCash::MarkDirty(VCashBffr* buffer) {
+  if (buffer == nullptr || buffer->node_ == nullptr) return;
+  ++counters_.dirties;
+  SetDirty(buffer, true);
+  if (buffer->node_->owner_ != nullptr) buffer->node_->owner_->SetChanged(true);
+  NoteSpace(buffer);
+}
+
+VResult VCash::Free(VCio& file, uint32_t block) {
+  VCashNode* node = file.node_;
+  if (node == nullptr) return kVNotOpen;
+  ++counters_.frees;
+  VCashBffr* buffer = node->Lookup(block);
+  if (buffer == nullptr) return kVOk;
+  // A block allocated at the end of the file may never have been written: the file must still
+  // reach it, as the allocation maps say the file holds it.
+  VResult result = buffer->dirty_ ? file.ExtendTo(block) : kVOk;
+  Recycle(Leave(buffer));
+  return result;
+}
+
+void VCash::Pin(VCashBffr* buffer) {
+  if (buffer != nullptr) ++buffer->pins_;
+}
+
+void VCash::Release(VCashBffr* buffer) {
+  if (buffer != nullptr && buffer->pins_ > 0) --buffer->pins_;
+}
+
+void VCash::NoteSpace(VCashBffr* buffer) {
+  VCashNode* node = buffer->node_;
+  if (!node->spaceIndexed_ || buffer->block_ > 0xFFFFFF) return;
+  uint64_t key = SpaceKey(*buffer);
+  if (buffer->spaceIndexed_) {
+    if (buffer->spaceKey_ == key) return;
+    node->space_.erase(buffer->spaceKey_);
+  }
+  node->space_.insert(key);
+  buffer->spaceKey_ = key;
+  buffer->spaceIndexed_ = true;
+}
+
+VCashBffr* VCash::FindSpace(VCio& file, uint8_t kind, uint32_t bytes) {
+  VCashNode* node = file.node_;
+  if (node == nullptr) return nullptr;
+  ++counters_.findSpaces;
+  auto fits = [&](const VCashBffr& buffer) {
+    return buffer.BlockKind() == kind &&
+           static_cast<int64_t>(buffer.size_) - 4 - buffer.InUse() >= static_cast<int64_t>(bytes);
+  };
+  VCashBffr* found = nullptr;
+  if (node->spaceIndexed_) {
+    // Every buffer of this kind with enough room lies from lower to the end of the kind's keys;
+    // the first in block order among them is taken. An image changed without MarkDirty may have
+    // a stale key, so each candidate is checked against the image itself.
+    uint64_t lower = (static_cast<uint64_t>(kind) << 40) |
+                     (static_cast<uint64_t>(std::min<uint32_t>(bytes, 0xFFFF)) << 24);
+    uint64_t upper = static_cast<uint64_t>(kind + 1) << 40;
+    for (auto it = node->space_.lower_bound(lower); it != node->space_.end() && *it < upper; ++it) {
+      uint32_t block = static_cast<uint32_t>(*it & 0xFFFFFF);
+      if (found != nullptr && block > found->block_) continue;
+      VCashBffr* buffer = node->Lookup(block);
+      if (buffer != nullptr && fits(*buffer)) found = buffer;
+    }
+  } else {
+    for (auto& entry : node->buffers_) {
+      VCashBffr* buffer = entry.second.get();
+      if (fits(*buffer) && (found == nullptr || buffer->block_ < found->block_)) found = buffer;
+    }
+  }
+  if (found == nullptr) return nullptr;
+  Touch(found);
+  ++found->pins_;
+  return found;
+}
+
+std::vector<VCashBffr*> VCash::DirtyBuffers(VCashNode* node) const {
+  std::vector<VCashBffr*> dirty;
+  if (node->dirtyCount_ == 0) return dirty;
+  dirty.reserve(node->dirtyCount_);
+  for (auto& entry : node->buffers_) {
+    if (entry.second->dirty_) dirty.push_back(entry.second.get());
+  }
+  std::sort(dirty.begin(), dirty.end(),
+            [](const VCashBffr* a, const VCashBffr* b) { return a->block_ < b->block_; });
+  return dirty;
+}
+
+VResult VCash::WriteToBackup(VCio& file, VStream& backup) {
+  VCashNode* node = file.node_;
+  if (node == nullptr) return kVNotOpen;
+  for (VCashBffr* buffer : DirtyBuffers(node)) {
+    VReachWritePoint(VWritePoint::kBackupEntry, file, buffer->block_);
+    uint8_t entry[12];
+    VPutU32(entry, file.FileKind());
+    VPutU32(entry + 4, buffer->block_);
+    VPutU32(entry + 8, static_cast<uint32_t>(buffer->size_));
+    if (backup.Write(entry, 12) != 12) return kVWriteFailed;
+    if (backup.Write(buffer->image_, buffer->size_) != buffer->size_) return kVWriteFailed;
+  }
+  return kVOk;
+}
+
+VResult VCash::FlushFile(VCio& file) {
+  VCashNode* node = file.node_;
+  if (node == nullptr) return kVNotOpen;
+  for (VCashBffr* buffer : DirtyBuffers(node)) {
+    VResult result = file.WriteBlock(buffer->block_, buffer->image_);
+    if (result != kVOk) return result;
+    SetDirty(buffer, false);
+  }
+  return kVOk;
+}
+
+VResult VCash::WriteBack(VCashNode* node) {
+  if (node->owner_ != nullptr) {
+    // The owner may already be clean although its node is not, when a block was dirtied through
+    // another path; it must write, or the block could never leave.
+    if (node->dirtyCount_ > 0) node->owner_->SetChanged(true);
+    return node->owner_->Sync();
+  }
+  return FlushFile(*node->file_);
+}
+
+void VCash::BeginUpdate() { ++updateDepth_; }
+
+VResult VCash::EndUpdate() {
+  if (updateDepth_ == 0) return kVOk;
+  if (--updateDepth_ > 0) return kVOk;
+  if (flushNeeded_) {
+    // The operation held more changed blocks than the cache can: every file is written back now
+    // that the operation is complete, record files through their owners' whole flush.
+    VResult result = kVOk;
+    for (size_t i = 0; i < nodes_.size(); ++i) {
+      VCashNode* node = nodes_[i].get();
+      if (node->dirtyCount_ == 0) continue;
+      VResult r = WriteBack(node);
+      if (result == kVOk) result = r;
+    }
+    if (result == kVOk) flushNeeded_ = false;
+    return result;
+  }
+  int32_t clean = bufferCount_ - dirtyCount_;
+  if (IsFull() && clean < std::max(bufferCount_ / 10, 8)) {
+    VCashBffr* victim = ChooseVictim();
+    if (victim != nullptr && victim->dirty_) return WriteBack(victim->node_);
+  }
+  return kVOk;
+}
+
+bool VCash::IsCandidate(const VCashBffr& buffer) const {
+  if (buffer.pins_ > 0) return false;
+  // Inside a record operation a changed block of a record file must stay until the operation
+  // ends; a work file's block may go, dirty or not.
+  return updateDepth_ == 0 || buffer.node_->owner_ == nullptr || !buffer.dirty_;
+}
+
+VCashBffr* VCash::ChooseVictim() {
+  ++counters_.victimSearches;
+  VCashBffr* victim = nullptr;
+  for (VCashBffr* buffer : byAge_) {
+    if (IsCandidate(*buffer)) {
+      victim = buffer;
+      break;
+    }
+  }
+  ++searches_;  // every buffer grows one older
+  return victim;
+}
+
+std::unique_ptr<VCashBffr> VCash::TakeBuffer(int32_t size, bool zero) {
+  ++counters_.bufferAllocations;
+  std::unique_ptr<VCashBffr> buffer;
+  if (capacity_ < used_ + size) {
+    reserve_ = std::max(reserve_, size);
+    int64_t freed = 0;
+    int64_t target = size + used_ - capacity_;
+    while (freed < target) {
+      VCashBffr* victim = ChooseVictim();
+      if (victim != nullptr && victim->dirty_) {
+        VResult result = WriteBack(victim->node_);
+        if (result != kVOk) {
+          LogFormat("...ERROR... VCash write-back ec:%d", result);
+          victim = nullptr;
+        } else if (victim->dirty_ || victim->pins_ > 0) {
+          victim = nullptr;  // never drop what was not written or what a writer pinned
+        }
+      }
+      if (victim == nullptr) {
+        flushNeeded_ = true;
+        break;
+      }
+      freed += victim->size_;
+      ++counters_.evictions;
+      std::unique_ptr<VCashBffr> left = Leave(victim);
+      if (buffer == nullptr) {
+        buffer = std::move(left);
+      } else {
+        Recycle(std::move(left));
+      }
+    }
+  }
+  if (buffer == nullptr && !pool_.empty()) {
+    buffer = std::move(pool_.back());
+    pool_.pop_back();
+  }
+  if (buffer == nullptr) buffer = std::make_unique<VCashBffr>();
+  if (buffer->size_ != size || buffer->image_ == nullptr) {
+    buffer->image_ = static_cast<uint8_t*>(VMemResize(buffer->image_, size, false));
+    buffer->size_ = size;
+  }
+  if (zero) std::fill(buffer->image_, buffer->image_ + size, 0);
+  used_ += size;
+  return buffer;
+}
+
+VCashBffr* VCash::Enter(VCashNode* node, uint32_t block, std::unique_ptr<VCashBffr> buffer) {
+  VCashBffr* entered = buffer.get();
+  entered->node_ = node;
+  entered->block_ = block;
+  entered->ageBase_ = VCashBffr::kFreshAge - searches_;
+  entered->sequence_ = ++gSequence;
+  entered->pins_ = 0;
+  entered->dirty_ = false;
+  entered->spaceIndexed_ = false;
+  node->buffers_.emplace(block, std::move(buffer));
+  byAge_.insert(entered);
+  ++bufferCount_;
+  NoteSpace(entered);
+  return entered;
+}
+
+std::unique_ptr<VCashBffr> VCash::Leave(VCashBffr* buffer) {
+  VCashNode* node = buffer->node_;
+  byAge_.erase(buffer);
+  if (buffer->spaceIndexed_) node->space_.erase(buffer->spaceKey_);
+  SetDirty(buffer, false);
+  auto found = node->buffers_.find(buffer->block_);
+  std::unique_ptr<VCashBffr> owned = std::move(found->second);
+  node->buffers_.erase(found);
+  --bufferCount_;
+  used_ -= buffer->size_;
+  buffer->node_ = nullptr;
+  buffer->pins_ = 0;
+  buffer->spaceIndexed_ = false;
+  return owned;
+}
+
+void VCash::Recycle(std::unique_ptr<VCashBffr> buffer) {
+  if (static_cast<int32_t>(pool_.size()) < kPoolLimit) pool_.push_back(std::move(buffer));
+}
