@@ -35,37 +35,42 @@ int32_t ToInteger(std::string_view text) { return VString(text).ToInteger(); }
 // The file numbers and ranges after "=": a "-" between two numbers joins them into a range, and a
 // "-" before a number with none pending is its sign.
 void ReadContained(const VTT& tokens, int32_t from, VMSD* section) {
-  std::optional<int32_t> pending;
+  int32_t pending = 0;
+  bool hasPending = false;
   bool joined = false;
   bool negative = false;
+  auto flush = [&]() {
+    if (hasPending) section->AddContained(pending, pending, false);
+    hasPending = false;
+  };
   for (int32_t i = from; i < tokens.Count(); ++i) {
     VTTKind kind = tokens.KindAt(i);
     if (IsValue(kind)) {
       int32_t number = ToInteger(tokens.TextAt(i));
       if (negative) number = -number;
-      if (pending && joined) {
-        section->AddContained(*pending, number, false);
-        pending.reset();
+      if (hasPending && joined) {
+        section->AddContained(pending, number, false);
+        hasPending = false;
       } else {
-        if (pending) section->AddContained(*pending, *pending, false);
+        flush();
         pending = number;
+        hasPending = true;
       }
       joined = false;
       negative = false;
     } else if (kind == kVTTOperator && tokens.TextAt(i) == "-") {
-      if (pending && !joined) {
+      if (hasPending && !joined) {
         joined = true;
       } else {
         negative = !negative;
       }
     } else {
-      if (pending) section->AddContained(*pending, *pending, false);
-      pending.reset();
+      flush();
       joined = false;
       negative = false;
     }
   }
-  if (pending) section->AddContained(*pending, *pending, false);
+  flush();
 }
 
 void AppendLine(std::string* out, const char* key, const std::string& value) {

@@ -110,22 +110,29 @@ VResult VBio::Create(bool withParents) {
   return kVOk;
 }
 
+VResult VBio::ReadHeader() {
+  if (!IsOpen()) return kVNotOpen;
+  std::array<uint8_t, kVBioHeaderSize> read{};
+  int32_t got = 0;
+  VResult result = ReadSome(0, read.data(), kVBioHeaderSize, &got);
+  if (result != kVOk) return result;
+  if (got < kVBioHeaderSize || !IsBlockFileHeader(read.data())) return kVNotBlockFile;
+  header_ = read;
+  headerSet_ = true;
+  headerDirty_ = false;
+  return kVOk;
+}
+
 VResult VBio::Open(bool readOnly) {
   VResult result = VFile::Open(readOnly);
   if (result != kVOk) return result;
-  int32_t got = 0;
-  result = ReadSome(0, header_.data(), kVBioHeaderSize, &got);
-  if (result == kVOk && (got < kVBioHeaderSize || !IsBlockFileHeader(header_.data()))) {
-    result = kVNotBlockFile;
-  }
+  result = ReadHeader();
   if (result != kVOk) {
     VFile::Close();
     header_.fill(0);
     headerSet_ = false;
     return result;
   }
-  headerSet_ = true;
-  headerDirty_ = false;
   blocksWritten_ = false;
   reads_ = 0;
   writes_ = 0;

@@ -46,6 +46,10 @@ class VBio : public VFile {
   // the 512 bytes.
   virtual VResult WriteHeaderToBackup(VStream& backup, uint32_t fileKind);
 
+  // Reads the header again from the file (after it was written around this object, as when a
+  // backup is replayed); kVNotBlockFile when it is not a block file's header.
+  VResult ReadHeader();
+
   // Header fields. Setting any field on a file without a header first makes the default header.
   int32_t BlockSize() const { return header_[3] * 512; }
   int32_t PayloadSize() const { return BlockSize() - 4; }

@@ -5,13 +5,16 @@
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
 
 inline std::vector<uint8_t> RawBytes(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  std::ifstream in(path, std::ios::binary | std::ios::ate);
+  if (!in) return {};
+  std::vector<uint8_t> bytes(static_cast<size_t>(in.tellg()));
+  in.seekg(0);
+  in.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+  return bytes;
 }
 
 inline void WriteRaw(const std::string& path, const std::vector<uint8_t>& bytes) {
@@ -23,10 +26,11 @@ inline void WriteRaw(const std::string& path, const std::vector<uint8_t>& bytes)
 // The bytes of block n of a block file with block size b, as stored on disk (empty when the file
 // does not reach it).
 inline std::vector<uint8_t> RawBlock(const std::string& path, uint32_t n, int32_t b) {
-  std::vector<uint8_t> all = RawBytes(path);
-  size_t at = 512 + static_cast<size_t>(n) * b;
-  if (all.size() < at + b) return {};
-  return std::vector<uint8_t>(all.begin() + at, all.begin() + at + b);
+  std::ifstream in(path, std::ios::binary);
+  std::vector<uint8_t> block(static_cast<size_t>(b));
+  in.seekg(512 + static_cast<std::streamoff>(n) * b);
+  if (!in.read(reinterpret_cast<char*>(block.data()), b)) return {};
+  return block;
 }
 
 // A block image whose every byte depends on the block number and a version.

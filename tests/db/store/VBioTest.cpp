@@ -159,6 +159,19 @@ TEST(VBio, HeaderBackupEntryOnlyWhenDirty) {
   EXPECT_EQ(VGetU32(bytes + 8), 512u);
   EXPECT_EQ(std::memcmp(bytes + 12, file.Header(), 512), 0);
   EXPECT_TRUE(file.IsHeaderDirty());  // still to be written in place
+
+  // Replaying the entry writes the image in place and reads the header back from the file.
+  VBio other(dir / "d");
+  ASSERT_EQ(other.Create(false), kVOk);
+  ASSERT_EQ(other.Open(false), kVOk);
+  ASSERT_EQ(other.WriteAt(0, bytes + 12, 512), kVOk);
+  ASSERT_EQ(other.ReadHeader(), kVOk);
+  EXPECT_EQ(other.GroupCount(), 1);
+  EXPECT_FALSE(other.IsHeaderDirty());
+  std::vector<uint8_t> junk(512, 'z');
+  ASSERT_EQ(other.WriteAt(0, junk.data(), 512), kVOk);
+  EXPECT_EQ(other.ReadHeader(), kVNotBlockFile);
+  EXPECT_EQ(other.GroupCount(), 1);  // the header held is kept
 }
 
 }  // namespace
