@@ -150,8 +150,12 @@ VResult VCioFsp::NoteUsage(uint32_t block) {
 }
 
 void VCioFsp::MarkDirty(VCashBffr* buffer) {
+  if (buffer == nullptr) return;
   VCio::MarkDirty(buffer);
-  if (buffer != nullptr) NoteUsageOf(buffer);
+  // Reading the map block may make room in the cache: the block stays pinned meanwhile.
+  Pin(buffer);
+  NoteUsageOf(buffer);
+  Release(buffer);
 }
 
 VResult VCioFsp::FreeBlock(uint32_t block) {
