@@ -245,6 +245,8 @@ VResult SchemaReader::Text(std::string* text) {
   if (AtEnd()) return kVSchemaBadValue;
   if (IsLetter(*p_)) {
     *text = Letters();
+    // The rest of the word (NAME = DD2 names "DD") is not a property of its own.
+    while (p_ < end_ && *p_ > 0x20 && *p_ != ',' && *p_ != '[') Step();
     return kVOk;
   }
   // Quote characters are never the second byte of a double-byte character.
