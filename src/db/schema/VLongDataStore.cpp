@@ -23,7 +23,8 @@ VResult VMemLongDataStore::StoreData(VStream& source, uint32_t* id, uint32_t* si
   size_t at = 0;
   while (at < bytes.size()) {
     int64_t piece = static_cast<int64_t>(bytes.size() - at);
-    got = source.Read(bytes.data() + at, static_cast<int32_t>(piece > (1 << 30) ? (1 << 30) : piece));
+    got =
+        source.Read(bytes.data() + at, static_cast<int32_t>(piece > (1 << 30) ? (1 << 30) : piece));
     if (got <= 0) break;
     at += static_cast<size_t>(got);
   }
@@ -38,9 +39,8 @@ VResult VMemLongDataStore::FetchData(uint32_t id, VStream& sink) {
   auto it = data_.find(id);
   if (it == data_.end()) return kVLongDataMissing;
   const std::vector<uint8_t>& bytes = it->second;
-  if (!bytes.empty() &&
-      sink.Write(bytes.data(), static_cast<int32_t>(bytes.size())) !=
-          static_cast<int32_t>(bytes.size())) {
+  if (!bytes.empty() && sink.Write(bytes.data(), static_cast<int32_t>(bytes.size())) !=
+                            static_cast<int32_t>(bytes.size())) {
     return kVWriteFailed;
   }
   return kVOk;

@@ -16,26 +16,44 @@ bool IsHexDigit(uint8_t b) {
 
 bool LetterTerminator(uint8_t b, int16_t* terminator) {
   switch (VToUpper(b)) {
-    case 'N': *terminator = 0; return true;
-    case 'R': *terminator = '\r'; return true;
-    case 'T': *terminator = '\t'; return true;
-    default: return false;
+    case 'N':
+      *terminator = 0;
+      return true;
+    case 'R':
+      *terminator = '\r';
+      return true;
+    case 'T':
+      *terminator = '\t';
+      return true;
+    default:
+      return false;
   }
 }
 
 uint8_t ConversionType(uint8_t letter) {
   switch (VToUpper(letter)) {
-    case 'B': return kVTypeBinary;
-    case 'C': return kVTypeChar;
-    case 'D': return kVTypeDate;
-    case 'F': return kVTypeFlag;
-    case 'I': return kVTypeInteger;
-    case 'N': return kVTypeNumber;
-    case 'O': return kVTypeDateTime;
-    case 'P': return kVTypePacket;
-    case 'S': return kVTypeString;
-    case 'T': return kVTypeTime;
-    default: return 0;
+    case 'B':
+      return kVTypeBinary;
+    case 'C':
+      return kVTypeChar;
+    case 'D':
+      return kVTypeDate;
+    case 'F':
+      return kVTypeFlag;
+    case 'I':
+      return kVTypeInteger;
+    case 'N':
+      return kVTypeNumber;
+    case 'O':
+      return kVTypeDateTime;
+    case 'P':
+      return kVTypePacket;
+    case 'S':
+      return kVTypeString;
+    case 'T':
+      return kVTypeTime;
+    default:
+      return 0;
   }
 }
 
@@ -256,8 +274,7 @@ VResult VRecFormat::Export(const VRecordView& record, VStream& output,
     } else if (e.repeatTerminator >= 0) {
       r = writer.Repeated(record, e.firstItem, conversion);
     } else if (e.firstOccurrence) {
-      r = writer.Occurrences(record, e.firstItem, e.firstOccurrence, e.lastOccurrence,
-                             conversion);
+      r = writer.Occurrences(record, e.firstItem, e.firstOccurrence, e.lastOccurrence, conversion);
     } else {
       r = writer.Occurrences(record, e.firstItem, 1, 1, conversion);
     }

@@ -148,8 +148,8 @@ VResult VRecord::Export(std::string_view format, VStream& output, VLongDataStore
   return r != kVOk ? r : compiled.Export(View(), output, store);
 }
 
-VResult VRecord::Unpack(std::string_view format, uint8_t* buffer, int32_t capacity,
-                        int32_t* length, VLongDataStore* store) const {
+VResult VRecord::Unpack(std::string_view format, uint8_t* buffer, int32_t capacity, int32_t* length,
+                        VLongDataStore* store) const {
   VSMemStream output(buffer, 0, capacity);
   VResult r = Export(format, output, store);
   *length = static_cast<int32_t>(output.Position());

@@ -2,9 +2,9 @@
 
 #include <cstring>
 
+#include "base/VFile.h"
 #include "base/VSjis.h"
 #include "base/VStream.h"
-#include "base/VFile.h"
 #include "db/schema/VVM.h"
 
 VRecordView::VRecordView(const uint8_t* image, size_t available) : image_(image) {
@@ -188,7 +188,7 @@ VResult VRecordView::KeyValue(std::span<const uint8_t> items, int32_t* count, ui
     while (p < end) {
       int32_t size = VValueSize(p, static_cast<size_t>(end - p));
       if (size < 0) return kVRecordCorrupt;
-      VValueBytes bytes;
+      VValueBytes bytes{nullptr, 0};
       if (VKeyBytesOf(p, &bytes)) {
         if (static_cast<int64_t>(*length) + 1 + bytes.length > capacity) return kVBufferTooSmall;
         buffer[*length] = static_cast<uint8_t>(bytes.length);
@@ -210,7 +210,7 @@ VResult VRecordView::KeyValue(std::span<const uint8_t> items, int32_t* count, ui
     VValueRef ref;
     r = Occurrence(e, 1, &ref);
     if (r != kVOk) return r;
-    VValueBytes bytes;
+    VValueBytes bytes{nullptr, 0};
     if (!VKeyBytesOf(ref.value, &bytes)) return kVOk;
     size_t take = bytes.length < sizeof joined - n ? bytes.length : sizeof joined - n;
     if (take < bytes.length) cut = true;
@@ -230,8 +230,8 @@ VResult VRecordView::KeyValue(std::span<const uint8_t> items, int32_t* count, ui
   return kVOk;
 }
 
-VResult VRecordView::TaggedValues(std::span<const uint8_t> items, uint8_t* buffer,
-                                  int32_t capacity, int32_t* length) const {
+VResult VRecordView::TaggedValues(std::span<const uint8_t> items, uint8_t* buffer, int32_t capacity,
+                                  int32_t* length) const {
   *length = 0;
   for (uint8_t item : items) {
     VValueRef ref;

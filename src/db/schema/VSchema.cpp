@@ -14,9 +14,8 @@ namespace {
 // between apostrophes, which it then cannot hold, to read back unchanged.
 void AppendText(std::string* line, const char* property, const std::string& text) {
   if (text.empty()) return;
-  char quote = text.find('"') != std::string::npos && text.find('\'') == std::string::npos
-                   ? '\''
-                   : '"';
+  char quote =
+      text.find('"') != std::string::npos && text.find('\'') == std::string::npos ? '\'' : '"';
   *line += ' ';
   *line += property;
   *line += " = ";
@@ -83,8 +82,7 @@ std::string VSchema::Text() const {
 std::string VSch_DBItem::HeaderText() const {
   std::string line = VSchema::HeaderText();
   const char* typeName = nullptr;
-  std::string name = VVM::Instance().TypeName(type_, &typeName) ? typeName
-                                                                 : std::to_string(type_);
+  std::string name = VVM::Instance().TypeName(type_, &typeName) ? typeName : std::to_string(type_);
   line += " TYPE = " + name + " LENGTH = " + std::to_string(length_);
   return line;
 }
@@ -95,8 +93,7 @@ VResult VSch_DBItem::WriteTo(VStream& output) const { return WriteLine(output, t
 
 std::string VSch_DBKey::TypeText() const {
   const char* typeName = nullptr;
-  std::string name = VVM::Instance().TypeName(type_, &typeName) ? typeName
-                                                                 : std::to_string(type_);
+  std::string name = VVM::Instance().TypeName(type_, &typeName) ? typeName : std::to_string(type_);
   if (flags_ == 0) return name;
   static const struct {
     uint16_t flag;

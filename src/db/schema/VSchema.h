@@ -17,8 +17,8 @@
 #include <string_view>
 #include <vector>
 
-#include "base/VObj.h"
 #include "base/VBase.h"
+#include "base/VObj.h"
 
 class VFile;
 class VStream;

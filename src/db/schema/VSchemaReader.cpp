@@ -182,10 +182,10 @@ VResult SchemaReader::Properties(VSchema* node, StatementKind statement) {
     if (!IsLetter(*p_)) return kVSchemaBadPropertyName;
     std::string_view name = Letters();
     auto is = [&](const char* word) { return EqualsIgnoringCase(name, word); };
-    bool texts = is("NAME") || is("DESC") || (is("LABEL") && (statement == StatementKind::kDatabase ||
-                                                               statement == StatementKind::kFile));
-    bool known = texts ||
-                 (statement == StatementKind::kFile && (is("BLOCKSIZE") || is("BS"))) ||
+    bool texts = is("NAME") || is("DESC") ||
+                 (is("LABEL") &&
+                  (statement == StatementKind::kDatabase || statement == StatementKind::kFile));
+    bool known = texts || (statement == StatementKind::kFile && (is("BLOCKSIZE") || is("BS"))) ||
                  (statement == StatementKind::kItem && (is("TYPE") || is("LENGTH"))) ||
                  (statement == StatementKind::kKey && (is("TYPE") || is("BIND")));
     if (!known) return unknown;
@@ -246,7 +246,7 @@ VResult SchemaReader::Text(std::string* text) {
   if (IsLetter(*p_)) {
     *text = Letters();
     // The rest of the word (NAME = DD2 names "DD") is not a property of its own.
-    while (p_ < end_ && *p_ > 0x20 && *p_ != ',' && *p_ != '[') Step();
+    while (p_<end_&& * p_> 0x20 && *p_ != ',' && *p_ != '[') Step();
     return kVOk;
   }
   // Quote characters are never the second byte of a double-byte character.
@@ -308,7 +308,7 @@ VResult SchemaReader::KeyParts(VSch_DBFile* file, VSch_DBKey* key) {
       }
     }
     if (AtEnd()) return kVSchemaBadStatement;
-    ++p_;  // "]"
+    ++p_;                        // "]"
     if (item == 0) return kVOk;  // item 0 ends the list
     VSch_DBItem* part = file->ItemByNumber(static_cast<int>(item));
     if (!part) part = file->AddItem(static_cast<int16_t>(item));

@@ -268,8 +268,8 @@ void VVDD::BuildShort(const uint8_t* bytes, int32_t length, std::vector<uint8_t>
   if (length > 0) std::memcpy(value->data() + 2, bytes, static_cast<size_t>(length));
 }
 
-VResult VVDD::ReadValue(const VConversion& conversion, VStream& input,
-                        std::vector<uint8_t>* value, VLongDataStore*) const {
+VResult VVDD::ReadValue(const VConversion& conversion, VStream& input, std::vector<uint8_t>* value,
+                        VLongDataStore*) const {
   uint8_t field[256];
   int32_t n = 0;
   VResult r = ReadField(conversion, input, 255, 255, true, field, &n);
@@ -289,7 +289,7 @@ VResult VVDD::WriteValue(const VConversion& conversion, VStream& output, const u
 VResult VVDD::ReleaseData(const uint8_t*, VLongDataStore*) const { return kVOk; }
 
 VResult VVDD::CopyBytes(const uint8_t* body, uint8_t* buffer, int32_t* length) const {
-  VValueBytes bytes;
+  VValueBytes bytes{nullptr, 0};
   *length = 0;
   if (!VKeyBytesOfBody(code_, body, &bytes)) return kVConversionNotApplicable;
   if (bytes.length) std::memcpy(buffer, bytes.bytes, bytes.length);
@@ -317,8 +317,8 @@ VResult VVDDBinary::ReadValue(const VConversion& conversion, VStream& input,
   return kVOk;
 }
 
-VResult VVDDBinary::WriteValue(const VConversion& conversion, VStream& output,
-                               const uint8_t* value, VLongDataStore*) const {
+VResult VVDDBinary::WriteValue(const VConversion& conversion, VStream& output, const uint8_t* value,
+                               VLongDataStore*) const {
   VValueBytes bytes = value ? VBytesOf(value) : VValueBytes{nullptr, 0};
   uint32_t width = conversion.width > 0 ? static_cast<uint32_t>(conversion.width) : 0;
   uint32_t count = width > 0 && bytes.length > width ? width : bytes.length;
@@ -348,8 +348,8 @@ bool VVDDFlag::Match(const uint8_t* value, int op, int32_t operandLength, const 
   if (operandLength == 1) {
     wanted = operand[0];
   } else {
-    bool isTrue = operandLength == 4 && (std::memcmp(operand, "true", 4) == 0 ||
-                                         std::memcmp(operand, "TRUE", 4) == 0);
+    bool isTrue = operandLength == 4 &&
+                  (std::memcmp(operand, "true", 4) == 0 || std::memcmp(operand, "TRUE", 4) == 0);
     wanted = isTrue ? 1 : 0;
   }
   return value[1] == wanted;

@@ -23,28 +23,28 @@ int Field(const uint8_t* digits, uint32_t length, uint32_t at, uint32_t width) {
 int Clamp(int value, int high) { return value < 0 ? 0 : (value > high ? high : value); }
 
 std::string DateDigits(const VDate& d) {
-  char text[16];
+  char text[48];
   std::snprintf(text, sizeof text, "%04d%02d%02d", Clamp(d.Year(), 9999), Clamp(d.Month(), 99),
                 Clamp(d.Day(), 99));
   return text;
 }
 
 std::string TimeDigits(const VTime& t) {
-  char text[16];
+  char text[48];
   std::snprintf(text, sizeof text, "%02d%02d%02d", Clamp(t.Hours(), 99), Clamp(t.Minutes(), 99),
                 Clamp(t.Seconds(), 99));
   return text;
 }
 
 std::string DateText(const uint8_t* digits, uint32_t length) {
-  char text[16];
+  char text[48];
   std::snprintf(text, sizeof text, "%04d/%02d/%02d", Field(digits, length, 0, 4),
                 Field(digits, length, 4, 2), Field(digits, length, 6, 2));
   return text;
 }
 
 std::string TimeText(const uint8_t* digits, uint32_t length, uint32_t at) {
-  char text[16];
+  char text[48];
   std::snprintf(text, sizeof text, "%02d:%02d:%02d", Field(digits, length, at, 2),
                 Field(digits, length, at + 2, 2), Field(digits, length, at + 4, 2));
   return text;

@@ -98,8 +98,8 @@ VResult VVDD_Long::ReadValue(const VConversion& conversion, VStream& input,
   return ReadFrom(source, value, store);
 }
 
-VResult VVDD_Long::WriteValue(const VConversion& conversion, VStream& output,
-                              const uint8_t* value, VLongDataStore* store) const {
+VResult VVDD_Long::WriteValue(const VConversion& conversion, VStream& output, const uint8_t* value,
+                              VLongDataStore* store) const {
   int32_t width = conversion.width > 0 ? conversion.width : 0;
   if (!value) {
     return width > 0 && !output.WriteRepeated(width, 0) ? kVWriteFailed : kVOk;
@@ -129,7 +129,7 @@ VResult VVDD_Long::WriteTo(VItmData& sink, const uint8_t* value, VLongDataStore*
     VStream* secondary = sink.SecondaryStream();
     if (secondary && SecondaryId(body)) r = store->FetchData(SecondaryId(body), *secondary);
     sink.SetTimes(FirstTime(body), SecondTime(body));
-    VValueBytes name;
+    VValueBytes name{nullptr, 0};
     VKeyBytesOf(value, &name);
     sink.SetName(std::string(reinterpret_cast<const char*>(name.bytes), name.length));
   }

@@ -40,14 +40,14 @@ VResult VVDDNumber::ReadValue(const VConversion& conversion, VStream& input,
   return kVOk;
 }
 
-VResult VVDDNumber::WriteValue(const VConversion& conversion, VStream& output,
-                               const uint8_t* value, VLongDataStore* store) const {
+VResult VVDDNumber::WriteValue(const VConversion& conversion, VStream& output, const uint8_t* value,
+                               VLongDataStore* store) const {
   if (conversion.type == kVTypeInteger) return WriteBinaryInteger(conversion, output, value);
   return VVDD::WriteValue(conversion, output, value, store);
 }
 
-bool VVDDNumber::Match(const uint8_t* value, int op, int32_t operandLength,
-                       const uint8_t* operand, VLongDataStore*) const {
+bool VVDDNumber::Match(const uint8_t* value, int op, int32_t operandLength, const uint8_t* operand,
+                       VLongDataStore*) const {
   VValueBytes bytes = VBytesOf(value);
   return VMatchDecimal(bytes.bytes, bytes.length, op, operand, operandLength);
 }
@@ -86,8 +86,8 @@ VResult VVDDInteger::WriteValue(const VConversion& conversion, VStream& output,
   return WriteBinaryInteger(conversion, output, value);
 }
 
-bool VVDDInteger::Match(const uint8_t* value, int op, int32_t operandLength,
-                        const uint8_t* operand, VLongDataStore*) const {
+bool VVDDInteger::Match(const uint8_t* value, int op, int32_t operandLength, const uint8_t* operand,
+                        VLongDataStore*) const {
   VValueBytes bytes = VBytesOf(value);
   return VMatchDecimal(bytes.bytes, bytes.length, op, operand, operandLength);
 }

@@ -13,7 +13,8 @@ std::mutex gRegistryLock;
 bool EqualsIgnoringCase(std::string_view a, const char* b) {
   size_t i = 0;
   for (; i < a.size(); ++i) {
-    if (b[i] == '\0' || VToUpper(static_cast<uint8_t>(a[i])) != VToUpper(static_cast<uint8_t>(b[i]))) {
+    if (b[i] == '\0' ||
+        VToUpper(static_cast<uint8_t>(a[i])) != VToUpper(static_cast<uint8_t>(b[i]))) {
       return false;
     }
   }

@@ -20,9 +20,7 @@ class VVM : public VList {
   ~VVM() override;
 
   // The type object of a code, or null.
-  const VVDD* Type(int code) const {
-    return code >= 0 && code < 256 ? byCode_[code] : nullptr;
-  }
+  const VVDD* Type(int code) const { return code >= 0 && code < 256 ? byCode_[code] : nullptr; }
 
   // False when no type has the code.
   bool TypeName(int code, const char** name) const;
@@ -39,12 +37,12 @@ class VVM : public VList {
   int32_t ValueLength(int code, const uint8_t* body) const;
   VResult ReadValue(int code, const VConversion& conversion, VStream& input,
                     std::vector<uint8_t>* value, VLongDataStore* store) const;
-  VResult WriteValue(int code, const VConversion& conversion, VStream& output,
-                     const uint8_t* value, VLongDataStore* store) const;
+  VResult WriteValue(int code, const VConversion& conversion, VStream& output, const uint8_t* value,
+                     VLongDataStore* store) const;
   VResult ReleaseData(int code, const uint8_t* value, VLongDataStore* store) const;
   VResult CopyBytes(int code, const uint8_t* body, uint8_t* buffer, int32_t* length) const;
-  bool Match(int code, const uint8_t* value, int op, int32_t operandLength,
-             const uint8_t* operand, VLongDataStore* store) const;
+  bool Match(int code, const uint8_t* value, int op, int32_t operandLength, const uint8_t* operand,
+             VLongDataStore* store) const;
 
  private:
   VVM();

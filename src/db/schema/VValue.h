@@ -50,8 +50,16 @@ constexpr bool VIsKeyType(int code) { return code >= kVTypeDate && code <= kVTyp
 
 constexpr bool VIsLongType(int code) {
   switch (code) {
-    case kVTypeFile: case kVTypeMacFile: case kVTypeText: case kVTypeHTML: case kVTypePDF:
-    case kVTypeJPEG: case kVTypeGIF: case kVTypePNG: case kVTypePICT: case kVTypeBMP:
+    case kVTypeFile:
+    case kVTypeMacFile:
+    case kVTypeText:
+    case kVTypeHTML:
+    case kVTypePDF:
+    case kVTypeJPEG:
+    case kVTypeGIF:
+    case kVTypePNG:
+    case kVTypePICT:
+    case kVTypeBMP:
       return true;
     default:
       return false;

@@ -65,10 +65,10 @@ TEST(VRecFormatTest, CompilesTheLanguageAndRefusesWhatItIsNot) {
   // Text after ";" is not read.
   EXPECT_EQ(f.Compile("[1] %s; garbage"), kVOk);
 
-  for (const char* bad : {"[1]", "[0] %s;", "[256] %s;", "[1] %q;", "[1(3-2)] %s;",
-                          "[1(3-3)] %s;", "[1(0)] %s;", "[1] s;", "[1 %s;", "[1(2] %s;",
-                          "[3]-[2] %s;", "[1] %s /x;", "[1] %s /'ab';", "99999999X;",
-                          "[1] %99999s;", "[1] %in;", "hello world", "[1(/)] %s;"}) {
+  for (const char* bad :
+       {"[1]", "[0] %s;", "[256] %s;", "[1] %q;", "[1(3-2)] %s;", "[1(3-3)] %s;", "[1(0)] %s;",
+        "[1] s;", "[1 %s;", "[1(2] %s;", "[3]-[2] %s;", "[1] %s /x;", "[1] %s /'ab';", "99999999X;",
+        "[1] %99999s;", "[1] %in;", "hello world", "[1(/)] %s;"}) {
     EXPECT_EQ(f.Compile(bad), kVBadFormat) << bad;
   }
 }
@@ -103,14 +103,23 @@ TEST(VRecFormatTest, DelimitedFieldsAndTerminators) {
   Add(r, 1, kVTypeString, "abc");
   Add(r, 3, kVTypeDateTime, "19510722102030");
   Add(r, 4, kVTypeNumber, "12.5");
-  EXPECT_EQ(Unpack(r, "[1] %sn [2] %sn [3] %on [4] %nn /r;"),
-            std::string("abc\0\0" "1951/07/22 10:20:30\0" "12.5\0\r", 31));
-  EXPECT_EQ(Unpack(r, "[1] %6st 2X [4] %n;"), std::string("abc\t  " "  " "12.5", 12));
+  EXPECT_EQ(Unpack(r, "[1] %sn [2] %sn [3] %on [4] %nn /r;"), std::string("abc\0\0"
+                                                                          "1951/07/22 10:20:30\0"
+                                                                          "12.5\0\r",
+                                                                          31));
+  EXPECT_EQ(Unpack(r, "[1] %6st 2X [4] %n;"), std::string("abc\t  "
+                                                          "  "
+                                                          "12.5",
+                                                          12));
   EXPECT_EQ(Unpack(r, "[1]-[4] %st;"), std::string("abc\t\t1951/07/22 10:20:30\t12.5\t"));
 
   // Reading the same text back gives the same values, the absent item 2 as an empty String.
   VRecord back;
-  std::string text("abc\0\0" "1951/07/22 10:20:30\0" "12.5\0\r", 31);
+  std::string text(
+      "abc\0\0"
+      "1951/07/22 10:20:30\0"
+      "12.5\0\r",
+      31);
   int32_t consumed = 0;
   ASSERT_EQ(Pack(back, "[1] %sn [2] %sn [3] %on [4] %nn /r;", text, &consumed), kVOk);
   EXPECT_EQ(consumed, 31);  // the record terminator is consumed
@@ -167,7 +176,11 @@ TEST(VRecFormatTest, FixedWidthFieldsAndFillers) {
   Bytes packet = {kVTypePacket, 0, 3, 'p', 'q', 'r'};
   ASSERT_EQ(r.AddValue(3, packet.data(), static_cast<int32_t>(packet.size())), kVOk);
   std::string out = Unpack(r, "[1] %8s 3X [2] %1c [3] %6p;");
-  EXPECT_EQ(out, "hello   " "   " "Y" "pqr   ");
+  EXPECT_EQ(out,
+            "hello   "
+            "   "
+            "Y"
+            "pqr   ");
   VRecord back;
   ASSERT_EQ(Pack(back, "[1] %8s 3X [2] %1c [3] %6p;", out), kVOk);
   EXPECT_EQ(Text(back, 1, 1), "hello   ");  // a fixed field keeps its padding
@@ -193,8 +206,7 @@ TEST(VRecFormatTest, PackNeverReadsPastTheBlockAndErrorsPassThrough) {
   for (int i = 0; i < 300; ++i) many += "v\t";
   EXPECT_EQ(Pack(full, "[4(/t)] %st;", std::string(300, '\t')), kVOk);
   EXPECT_EQ(full.OccurrenceCount(4), 0);
-  ASSERT_EQ(Pack(full, "[4(1-200)] %st [4(1-100)] %st;", many),
-            kVTooManyOccurrences);
+  ASSERT_EQ(Pack(full, "[4(1-200)] %st [4(1-100)] %st;", many), kVTooManyOccurrences);
   EXPECT_EQ(full.OccurrenceCount(4), 255);
   // Unpacking into a block that is too small reports it.
   VRecord text;

@@ -47,8 +47,8 @@ TEST(VRecordTest, ExactBufferLayouts) {
   // Item 1 goes before item 3, item 9 after it.
   ASSERT_EQ(Add(r, 1, Bytes{kVTypeFlag, 1}), kVOk);
   ASSERT_EQ(AddText(r, 9, ""), kVOk);
-  EXPECT_EQ(Image(r), (Bytes{0, 18, 1, 4, 1, 3, 0xFF, 2, 0x00, 0x07, 6, 2, 0x41, 0x42, 6, 1, 0x43,
-                             9, 6, 0}));
+  EXPECT_EQ(Image(r),
+            (Bytes{0, 18, 1, 4, 1, 3, 0xFF, 2, 0x00, 0x07, 6, 2, 0x41, 0x42, 6, 1, 0x43, 9, 6, 0}));
   // A third value is appended to the occurrences.
   ASSERT_EQ(AddText(r, 3, "D"), kVOk);
   EXPECT_EQ(r.OccurrenceCount(3), 3);
@@ -96,9 +96,9 @@ TEST(VRecordTest, TurningASingleValueIntoSeveralNeverOverrunsTheBuffer) {
   // needs two bytes more than that sum (the sanitizer catches a write past the buffer).
   for (int extra : {0, 1}) {
     VRecord r(512);
-    ASSERT_EQ(AddText(r, 1, "a"), kVOk);                             // 4 bytes
-    ASSERT_EQ(AddText(r, 2, std::string(247, 'p')), kVOk);           // 250 bytes
-    ASSERT_EQ(AddText(r, 3, std::string(247 + extra, 'q')), kVOk);   // 250 or 251 bytes
+    ASSERT_EQ(AddText(r, 1, "a"), kVOk);                            // 4 bytes
+    ASSERT_EQ(AddText(r, 2, std::string(247, 'p')), kVOk);          // 250 bytes
+    ASSERT_EQ(AddText(r, 3, std::string(247 + extra, 'q')), kVOk);  // 250 or 251 bytes
     ASSERT_EQ(r.AreaLength() + 3 + 4, 511 + extra);
     ASSERT_EQ(AddText(r, 1, "b"), kVOk);
     EXPECT_GE(r.Capacity(), r.ImageLength());

@@ -137,8 +137,7 @@ TEST(VSchemaTest, PropertyValueForms) {
   EXPECT_EQ(unique->Type(), kVTypeString);
   EXPECT_EQ(unique->Flags(), kVKeyUnique);
   VSch_DBKey* two = f->KeyByNumber(2);
-  EXPECT_EQ(two->Flags(),
-            kVKeyReverse | kVKeyNullOmit | kVKeyIgnoreCase | kVKeyIgnoreJCase);
+  EXPECT_EQ(two->Flags(), kVKeyReverse | kVKeyNullOmit | kVKeyIgnoreCase | kVKeyIgnoreJCase);
   ASSERT_EQ(two->PartCount(), 2);
   EXPECT_EQ(two->PartAt(1)->Number(), 5);
   EXPECT_EQ(two->TypeText(), "\"Number,Reverse,NullOmit,IgnoreCase,IgnoreJCase\"");

@@ -47,8 +47,8 @@ class Mutator {
           b.resize(at);
           break;
         case 5: {
-          static const uint8_t kSpecial[] = {0, 0xFF, 0x82, 0x81, '[', ']', '"', '\'', '+',
-                                             '(', ')', '=', '%', '/', ';', 0x7C, 0xFE, 1};
+          static const uint8_t kSpecial[] = {0,   0xFF, 0x82, 0x81, '[', ']', '"',  '\'', '+',
+                                             '(', ')',  '=',  '%',  '/', ';', 0x7C, 0xFE, 1};
           if (!b.empty()) b[at] = kSpecial[Below(sizeof kSpecial)];
           break;
         }
