@@ -113,8 +113,7 @@ void VDebug::WriteToFile(const std::string& line) {
   if (flush_) stream_->WriteOut();
 }
 
-void VDebug::Dump(const std::string& name, int32_t identifier, const void* bytes,
-                  int32_t length) {
+void VDebug::Dump(const std::string& name, int32_t identifier, const void* bytes, int32_t length) {
   VCriticalLock hold(lock_);
   VDebugDump* dump = nullptr;
   for (int32_t i = 0; i < dumps_.Count(); ++i) {
@@ -190,8 +189,9 @@ std::string VFormatLog(const char* format, std::initializer_list<VLogArg> args) 
     char letter = *p;
     if (letter == '\0') break;
     ++p;
-    std::string spec(start, static_cast<size_t>(p - start));
-    if (longFlag) spec.erase(spec.size() - 2, 1);  // the arguments are read as the letter says
+    std::string conversion(start, static_cast<size_t>(p - start));
+    if (longFlag)
+      conversion.erase(conversion.size() - 2, 1);  // the arguments are read as the letter says
     char piece[512];
     piece[0] = '\0';
     bool have = arg != args.end();
@@ -199,26 +199,26 @@ std::string VFormatLog(const char* format, std::initializer_list<VLogArg> args) 
     switch (letter) {
       case 'd':
       case 'i':
-        std::snprintf(piece, sizeof piece, spec.c_str(),
+        std::snprintf(piece, sizeof piece, conversion.c_str(),
                       have ? static_cast<int32_t>(arg->integer) : 0);
         break;
       case 'x':
       case 'X':
       case 'u':
       case 'o':
-        std::snprintf(piece, sizeof piece, spec.c_str(),
+        std::snprintf(piece, sizeof piece, conversion.c_str(),
                       have ? static_cast<uint32_t>(arg->integer) : 0u);
         break;
       case 'f':
-        std::snprintf(piece, sizeof piece, spec.c_str(),
-                      have ? (arg->kind == VLogArg::kDouble ? arg->real
-                                                            : static_cast<double>(arg->integer))
-                           : 0.0);
+        std::snprintf(
+            piece, sizeof piece, conversion.c_str(),
+            have ? (arg->kind == VLogArg::kDouble ? arg->real : static_cast<double>(arg->integer))
+                 : 0.0);
         break;
       case 's': {
         const char* text = have && arg->kind == VLogArg::kText && arg->text ? arg->text : "";
         if (std::strlen(text) >= 256) text = "<--- length > 255 --->";
-        std::snprintf(piece, sizeof piece, spec.c_str(), text);
+        std::snprintf(piece, sizeof piece, conversion.c_str(), text);
         break;
       }
       case 'p':
@@ -226,11 +226,11 @@ std::string VFormatLog(const char* format, std::initializer_list<VLogArg> args) 
         std::snprintf(piece, sizeof piece, "%p", have ? arg->pointer : nullptr);
         break;
       case 'c':
-        std::snprintf(piece, sizeof piece, spec.c_str(),
+        std::snprintf(piece, sizeof piece, conversion.c_str(),
                       have ? static_cast<int>(static_cast<char>(arg->integer)) : ' ');
         break;
       default:
-        std::snprintf(piece, sizeof piece, "%s", spec.c_str());
+        std::snprintf(piece, sizeof piece, "%s", conversion.c_str());
         consumed = false;
         break;
     }
