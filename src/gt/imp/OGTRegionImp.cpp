@@ -16,6 +16,6 @@ void OGTRegionImp::UnionWith(const OGTRegionImp&) {}
 void OGTRegionImp::IntersectWith(const OGTRegionImp&) {}
 void OGTRegionImp::Subtract(const OGTRegionImp&) {}
 bool OGTRegionImp::Equals(const OGTRegionImp&) const { return false; }
-bool OGTRegionImp::ContainsRect(const OGTRect&) const { return false; }
+bool OGTRegionImp::OverlapsRect(const OGTRect&) const { return false; }
 bool OGTRegionImp::ContainsPoint(const OGTPoint&) const { return false; }
 bool OGTRegionImp::IsEmpty() const { return true; }

@@ -24,14 +24,15 @@ class OGTRegionImp {
   // The smallest rectangle holding the region (all 0 for an empty region).
   virtual void GetBoundingBox(OGTRect& rect) const;
   virtual void Offset(int32_t dx, int32_t dy);
-  // Shrinks every rectangle of the region by dx and dy on each side (negative values grow it).
+  // Shrinks the region by dx pixels at its left and right borders and dy at its top and bottom
+  // borders; negative values grow it.
   virtual void Inset(int32_t dx, int32_t dy);
   virtual void UnionWith(const OGTRegionImp& other);
   virtual void IntersectWith(const OGTRegionImp& other);
   virtual void Subtract(const OGTRegionImp& other);
   virtual bool Equals(const OGTRegionImp& other) const;
-  // True when every pixel of the rectangle lies in the region.
-  virtual bool ContainsRect(const OGTRect& rect) const;
+  // True when any part of the rectangle lies in the region.
+  virtual bool OverlapsRect(const OGTRect& rect) const;
   virtual bool ContainsPoint(const OGTPoint& point) const;
   virtual bool IsEmpty() const;
 };
