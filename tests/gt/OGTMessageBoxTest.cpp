@@ -7,6 +7,7 @@
 #include "Sjis.h"
 #include "base/VCodePage.h"
 #include "base/VString.h"
+#include "gt/OGTDialog.h"
 #include "gt/OGTEvent.h"
 #include "gt/OGTTexts.h"
 #include "gt/OGTWindow.h"
@@ -173,9 +174,14 @@ TEST_F(MessageBoxTest, AskTextWithoutTheExampleAndCancelled) {
 TEST_F(MessageBoxTest, AskTextKeepsWhatItCanHandBack) {
   // 300 bytes typed: the field takes 256, all of which come back.
   std::string longText(300, 'x');
-  User().ThenType(longText).ThenPress(Sj("実行"));
+  std::string inField;
+  User()
+      .ThenType(longText)
+      .ThenDo("look at the field", [&](OGTDialog& dialog) { inField = dialog.ChildAt(1)->Text(); })
+      .ThenPress(Sj("実行"));
   VString result;
   ASSERT_TRUE(AskText("prompt", result, nullptr, false));
+  EXPECT_EQ(inField.size(), 256u);  // the user cannot type what would be lost
   EXPECT_EQ(result.Length(), 256u);
 
   // An initial text longer than that comes back cut at a character boundary.
