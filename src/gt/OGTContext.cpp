@@ -8,7 +8,8 @@
 
 namespace {
 
-constexpr uint16_t kExtraStyles = kOGTUnderline | kOGTStrikeThrough | kOGTSuperscript | kOGTSubscript;
+constexpr uint16_t kExtraStyles =
+    kOGTUnderline | kOGTStrikeThrough | kOGTSuperscript | kOGTSubscript;
 constexpr int16_t kScriptSize = 9;
 
 }  // namespace

@@ -17,13 +17,11 @@ struct NamedColor {
 
 // Searched in this order; the first name that matches wins.
 constexpr NamedColor kColorNames[] = {
-    {"White", 0xFFFFFF},     {"Black", 0x000000},    {"Red", 0xFF0000},
-    {"Green", 0x00FF00},     {"Blue", 0x0000FF},     {"Yellow", 0xFFFF00},
-    {"Purple", 0x800080},    {"Aqua", 0x00FFFF},     {"Maroon", 0x800000},
-    {"Navy", 0x000080},      {"Olive", 0x808000},    {"Teal", 0x008080},
-    {"Gray", 0x808080},      {"Silver", 0xC0C0C0},   {"Lime", 0x00FF00},
-    {"Fuchsia", 0xFF00FF},   {"DimGray", 0x696969},  {"SlateGray", 0x708090},
-    {"DarkGray", 0xA9A9A9},  {"Gainsboro", 0xDCDCDC},
+    {"White", 0xFFFFFF},   {"Black", 0x000000},     {"Red", 0xFF0000},      {"Green", 0x00FF00},
+    {"Blue", 0x0000FF},    {"Yellow", 0xFFFF00},    {"Purple", 0x800080},   {"Aqua", 0x00FFFF},
+    {"Maroon", 0x800000},  {"Navy", 0x000080},      {"Olive", 0x808000},    {"Teal", 0x008080},
+    {"Gray", 0x808080},    {"Silver", 0xC0C0C0},    {"Lime", 0x00FF00},     {"Fuchsia", 0xFF00FF},
+    {"DimGray", 0x696969}, {"SlateGray", 0x708090}, {"DarkGray", 0xA9A9A9}, {"Gainsboro", 0xDCDCDC},
 };
 
 bool IsHexDigit(uint8_t b) {
@@ -117,8 +115,8 @@ void OGTColor::Parse(const char* text, size_t length) {
   for (const NamedColor& named : kColorNames) {
     size_t nameLength = std::char_traits<char>::length(named.name);
     if (nameLength != length) continue;
-    if (VCompareRuns(bytes, length, reinterpret_cast<const uint8_t*>(named.name), nameLength,
-                     true, true) == 0) {
+    if (VCompareRuns(bytes, length, reinterpret_cast<const uint8_t*>(named.name), nameLength, true,
+                     true) == 0) {
       SetRGB(named.rgb);
       return;
     }

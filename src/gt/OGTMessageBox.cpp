@@ -1,10 +1,8 @@
 #include "gt/OGTMessageBox.h"
 
-#include <algorithm>
 #include <memory>
 #include <string>
 
-#include "base/VSjis.h"
 #include "base/VString.h"
 #include "gt/OGTButton.h"
 #include "gt/OGTDialog.h"
@@ -79,8 +77,8 @@ void ShowMessage(const char* text, const char* buttonCaption, bool beep) {
 bool AskYesNo(const char* text, const char* yesCaption, const char* noCaption) {
   std::unique_ptr<OGTDialog> dialog = MakeDialog(2, 350, 129, kOGTTextQuestionTitle);
   AddControl<OGTLabel>(*dialog, 10, 10, 330, 45, text);
-  auto* yes = AddControl<OGTButton>(*dialog, 257, 92, 80, 22,
-                                    IsGiven(yesCaption) ? yesCaption : OGTText(kOGTTextYes).c_str());
+  auto* yes = AddControl<OGTButton>(
+      *dialog, 257, 92, 80, 22, IsGiven(yesCaption) ? yesCaption : OGTText(kOGTTextYes).c_str());
   auto* no = AddControl<OGTButton>(*dialog, 10, 92, 80, 22,
                                    IsGiven(noCaption) ? noCaption : OGTText(kOGTTextNo).c_str());
   yes->SetDefault(true);

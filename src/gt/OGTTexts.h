@@ -11,9 +11,9 @@ enum OGTTextId : size_t {
   kOGTTextAgree,          // default button of ShowMessage
   kOGTTextYes,
   kOGTTextNo,
-  kOGTTextErrorPrefix,    // start of ShowError's text, before the code
-  kOGTTextFindTitle,      // title of AskText
-  kOGTTextRun,            // confirming button of AskText
+  kOGTTextErrorPrefix,  // start of ShowError's text, before the code
+  kOGTTextFindTitle,    // title of AskText
+  kOGTTextRun,          // confirming button of AskText
   kOGTTextCancel,
   kOGTTextQueryExample,   // the example shown under AskText's field
   kOGTTextFaceGothicP,    // proportional gothic face (the default face)

@@ -108,7 +108,7 @@ TEST(OGTColor, ValuesComponentsAndPlatformOrder) {
 TEST(OGTColor, HexadecimalText) {
   EXPECT_EQ(Parsed("#FF0000").Value(), 0xFFFF0000u);
   EXPECT_EQ(Parsed("#ff").Value(), 0xFF0000FFu);
-  EXPECT_EQ(Parsed("#12aBzz99").Value(), 0xFF0012ABu);  // stops at the first non-digit
+  EXPECT_EQ(Parsed("#12aBzz99").Value(), 0xFF0012ABu);       // stops at the first non-digit
   EXPECT_EQ(Parsed("#xyz", colorRed).Value(), 0xFF000000u);  // no digit read: zero, opaque
   EXPECT_EQ(Parsed("#", colorRed), colorRed);                // "#" alone changes nothing
   EXPECT_EQ(Parsed("#123456789").Value(), 0xFF456789u);      // wraps at 32 bits

@@ -106,8 +106,7 @@ TEST_F(MessageBoxTest, AskYesNoBothWays) {
   std::string keep = Sj("残す");
   User().ThenPress("Go");
   EXPECT_TRUE(AskYesNo("?", "Go", keep.c_str()));
-  EXPECT_EQ(Screen().LastModal()->TextsOf(kOGTKindButton),
-            (std::vector<std::string>{"Go", keep}));
+  EXPECT_EQ(Screen().LastModal()->TextsOf(kOGTKindButton), (std::vector<std::string>{"Go", keep}));
   EXPECT_EQ(Screen().Beeps(), 0);
 }
 

@@ -76,8 +76,8 @@ TEST(OGTImage, LoadsBmpFromMemoryAndFileAndDrawsUnscaled) {
   EXPECT_EQ(call.imageWidth, 3);
 
   std::string path = dir / "picture.bmp";
-  std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bmp.data()),
-                                              static_cast<std::streamsize>(bmp.size()));
+  std::ofstream(path, std::ios::binary)
+      .write(reinterpret_cast<const char*>(bmp.data()), static_cast<std::streamsize>(bmp.size()));
   OGTImage fromFile;
   EXPECT_TRUE(fromFile.LoadFromFile(path.c_str()));
   EXPECT_FALSE(fromFile.LoadFromFile((dir / "missing.bmp").c_str()));

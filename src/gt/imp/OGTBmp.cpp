@@ -137,8 +137,12 @@ bool OGTBmp::DecodeRows(const uint8_t* bytes, size_t length, uint32_t dataOffset
 
 bool OGTBmp::DecodeFile(const std::string& path) {
   Reset();
-  std::ifstream file(path, std::ios::binary);
+  std::ifstream file(path, std::ios::binary | std::ios::ate);
   if (!file) return false;
+  // Larger than the largest image accepted (and its headers): refused unread.
+  std::streamoff size = file.tellg();
+  if (size < 0 || size > kMaxPixels * 4 + (int64_t{1} << 20)) return false;
+  file.seekg(0);
   std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(file)),
                              std::istreambuf_iterator<char>());
   return Decode(bytes.data(), bytes.size());

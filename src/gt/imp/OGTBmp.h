@@ -29,8 +29,7 @@ class OGTBmp {
 
  private:
   bool DecodeRows(const uint8_t* bytes, size_t length, uint32_t dataOffset, int bits,
-                  const std::vector<uint32_t>& palette, const uint32_t masks[3],
-                  bool topDown);
+                  const std::vector<uint32_t>& palette, const uint32_t masks[3], bool topDown);
 
   int32_t width_ = 0;
   int32_t height_ = 0;

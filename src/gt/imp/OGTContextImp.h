@@ -38,8 +38,7 @@ class OGTContextImp {
   virtual void InvertRect(const OGTRect& rect);
   virtual void FrameFillRoundRect(const OGTRect& rect, int32_t cornerWidth, int32_t cornerHeight);
   virtual void FrameFillEllipse(const OGTRect& rect);
-  virtual void DrawText(const char* text, size_t length, const OGTRect& rect,
-                        const OGTFont& font);
+  virtual void DrawText(const char* text, size_t length, const OGTRect& rect, const OGTFont& font);
   virtual void DrawText(const char* text, size_t length, const OGTPoint& baseline,
                         const OGTFont& font);
   // Width of one character; a double-byte character is given as (lead << 8) | trail.

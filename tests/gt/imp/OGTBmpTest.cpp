@@ -11,8 +11,9 @@ namespace {
 
 TEST(OGTBmp, TwentyFourBitsBottomUpWithPaddedRows) {
   // 3 pixels of 3 bytes: rows of 9 bytes padded to 12.
-  std::vector<uint8_t> file = BuildBmp(3, 2, 24, {0xFF0000, 0x00FF00, 0x0000FF,  // top row
-                                                  0x123456, 0xFFFFFF, 0x000000});
+  std::vector<uint8_t> file = BuildBmp(3, 2, 24,
+                                       {0xFF0000, 0x00FF00, 0x0000FF,  // top row
+                                        0x123456, 0xFFFFFF, 0x000000});
   OGTBmp bmp;
   ASSERT_TRUE(bmp.Decode(file.data(), file.size()));
   EXPECT_EQ(bmp.Width(), 3);

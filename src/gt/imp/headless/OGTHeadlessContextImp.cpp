@@ -136,8 +136,7 @@ bool OGTHeadlessRegionImp::Equals(const OGTRegionImp& other) const {
 }
 
 bool OGTHeadlessRegionImp::OverlapsRect(const OGTRect& rect) const {
-  return std::any_of(rects_.begin(), rects_.end(),
-                     [&](const OGTRect& r) { return Meet(r, rect); });
+  return std::any_of(rects_.begin(), rects_.end(), [&](const OGTRect& r) { return Meet(r, rect); });
 }
 
 bool OGTHeadlessRegionImp::ContainsPoint(const OGTPoint& p) const {

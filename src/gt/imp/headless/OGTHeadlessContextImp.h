@@ -56,11 +56,9 @@ class OGTHeadlessContextImp : public OGTContextImp {
   void FrameRect(const OGTRect& rect) override;
   void FillRect(const OGTRect& rect) override;
   void InvertRect(const OGTRect& rect) override;
-  void FrameFillRoundRect(const OGTRect& rect, int32_t cornerWidth,
-                          int32_t cornerHeight) override;
+  void FrameFillRoundRect(const OGTRect& rect, int32_t cornerWidth, int32_t cornerHeight) override;
   void FrameFillEllipse(const OGTRect& rect) override;
-  void DrawText(const char* text, size_t length, const OGTRect& rect,
-                const OGTFont& font) override;
+  void DrawText(const char* text, size_t length, const OGTRect& rect, const OGTFont& font) override;
   void DrawText(const char* text, size_t length, const OGTPoint& baseline,
                 const OGTFont& font) override;
   int32_t CharWidth(uint16_t code, const OGTFont& font) override;

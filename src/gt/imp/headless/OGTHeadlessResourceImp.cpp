@@ -3,7 +3,6 @@
 #include <sys/stat.h>
 
 #include "base/VString.h"
-#include "gt/OGTCursor.h"
 #include "gt/OGTGraphics.h"
 #include "gt/imp/OGTPlatformRules.h"
 #include "gt/imp/headless/OGTHeadlessContextImp.h"

@@ -92,7 +92,7 @@ struct OGTHeadlessAction {
   Kind kind = kAct;
   std::string description;
   std::function<void(OGTDialog&)> act;  // kAct: acts on the waiting dialog
-  std::string path;                                       // kChooseFile
+  std::string path;                     // kChooseFile
 };
 
 class OGTHeadlessScreen : public std::enable_shared_from_this<OGTHeadlessScreen> {

@@ -89,8 +89,9 @@ void OGTHeadlessUser::Key(uint16_t key, int16_t modifiers) {
   OGTHeadlessNode* target = screen_->Focus();
   if (target == nullptr) target = screen_->FrontWindow();
   if (target == nullptr || !target->Reachable()) {
-    throw OGTHeadlessError("A key was pressed, but no control has the focus and no window can "
-                           "take the key");
+    throw OGTHeadlessError(
+        "A key was pressed, but no control has the focus and no window can "
+        "take the key");
   }
   OGTHeadlessNode* top = target->TopLevel();
   if (dynamic_cast<OGTHeadlessDialogImp*>(top) != nullptr &&
@@ -132,8 +133,8 @@ bool OGTHeadlessUser::DialogKey(OGTHeadlessNode* dialog, OGTHeadlessNode* target
       auto at = std::find(stops.begin(), stops.end(), target);
       ptrdiff_t index = at == stops.end() ? -1 : at - stops.begin();
       auto count = static_cast<ptrdiff_t>(stops.size());
-      ptrdiff_t next = (modifiers & kOGTShift) ? (index <= 0 ? count - 1 : index - 1)
-                                               : (index + 1) % count;
+      ptrdiff_t next =
+          (modifiers & kOGTShift) ? (index <= 0 ? count - 1 : index - 1) : (index + 1) % count;
       screen_->SetFocus(stops[static_cast<size_t>(next)]);
       return true;
     }
@@ -214,7 +215,8 @@ OGTHeadlessUser& OGTHeadlessUser::ThenPress(std::string caption) {
     CollectNodes(&dialog, nodes);
     for (OGTHeadlessNode* node : nodes) {
       if (!IsPressable(node) || node->text_ != caption) continue;
-      if (!PressNode(node)) throw OGTHeadlessError("Cannot " + description + ": it is out of reach");
+      if (!PressNode(node))
+        throw OGTHeadlessError("Cannot " + description + ": it is out of reach");
       return;
     }
     throw OGTHeadlessError("Cannot " + description + ": the dialog " + Quoted(dialog.Text()) +
@@ -226,8 +228,7 @@ OGTHeadlessUser& OGTHeadlessUser::ThenPressID(int32_t id) {
   std::string description = "press the control " + std::to_string(id);
   return ThenDo(description, [this, id, description](OGTDialog& dialog) {
     if (!PressNode(OGTHeadlessNode::Of(dialog.FindByID(id)))) {
-      throw OGTHeadlessError("Cannot " + description + " of the dialog " +
-                             Quoted(dialog.Text()));
+      throw OGTHeadlessError("Cannot " + description + " of the dialog " + Quoted(dialog.Text()));
     }
   });
 }

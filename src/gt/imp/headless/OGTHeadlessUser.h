@@ -67,8 +67,7 @@ class OGTHeadlessUser {
  private:
   void DeliverKey(OGTHeadlessNode* node, uint16_t key, int16_t modifiers);
   // Tab, Return, Enter and Escape inside a dialog; true when the dialog took the key.
-  bool DialogKey(OGTHeadlessNode* dialog, OGTHeadlessNode* target, uint16_t key,
-                 int16_t modifiers);
+  bool DialogKey(OGTHeadlessNode* dialog, OGTHeadlessNode* target, uint16_t key, int16_t modifiers);
   bool PressNode(OGTHeadlessNode* node);
 
   std::shared_ptr<OGTHeadlessScreen> screen_;

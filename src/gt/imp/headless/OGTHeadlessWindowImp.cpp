@@ -164,7 +164,10 @@ void OGTHeadlessDialogImp::EndModal() {
   visible_ = false;
   OGTHeadlessNode* focus = screen_->Focus();
   if (focus != nullptr && focus->TopLevel() == this) screen_->SetFocus(nullptr);
-  if (previousFocus_ != nullptr && !previousAlive_.expired()) screen_->SetFocus(previousFocus_);
+  if (previousFocus_ != nullptr && !previousAlive_.expired() &&
+      previousFocus_->TopLevel() != this) {
+    screen_->SetFocus(previousFocus_);
+  }
   previousFocus_ = nullptr;
 }
 

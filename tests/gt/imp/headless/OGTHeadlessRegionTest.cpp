@@ -30,7 +30,7 @@ TEST(OGTHeadlessRegion, UnionCountsSharedPixelsOnce) {
   EXPECT_TRUE(region->ContainsPoint(OGTPoint(0, 0)));
   EXPECT_TRUE(region->ContainsPoint(OGTPoint(14, 14)));
   EXPECT_FALSE(region->ContainsPoint(OGTPoint(15, 14)));  // right edge outside
-  EXPECT_FALSE(region->ContainsPoint(OGTPoint(12, 2)));  // in the bounding box, not the region
+  EXPECT_FALSE(region->ContainsPoint(OGTPoint(12, 2)));   // in the bounding box, not the region
   OGTRect box;
   region->GetBoundingBox(box);
   EXPECT_EQ(box, OGTRect(0, 0, 15, 15));
@@ -38,8 +38,7 @@ TEST(OGTHeadlessRegion, UnionCountsSharedPixelsOnce) {
   EXPECT_FALSE(region->OverlapsRect(OGTRect(0, 10, 5, 20)));  // touches only the edge
 
   // The same pixels built another way are equal.
-  Owned other = Region({OGTRect(0, 0, 5, 10), OGTRect(5, 0, 10, 15),
-                                       OGTRect(10, 5, 15, 15)});
+  Owned other = Region({OGTRect(0, 0, 5, 10), OGTRect(5, 0, 10, 15), OGTRect(10, 5, 15, 15)});
   EXPECT_TRUE(region->Equals(*other));
   other->Offset(1, 0);
   EXPECT_FALSE(region->Equals(*other));
