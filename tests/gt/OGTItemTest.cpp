@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <memory>
 #include <utility>
 #include <vector>
@@ -254,10 +255,11 @@ TEST(OGTWindow, EventsTravelUpToTheFirstWindowOnly) {
   EXPECT_FALSE(factory.User().Press(button));
   EXPECT_EQ(window->events.size(), 1u);
 
+  auto address = reinterpret_cast<uintptr_t>(static_cast<OGTItem*>(window));
   delete window;  // tells its parent, which ignores it here but sees it
   ASSERT_EQ(application.events.size(), 1u);
   EXPECT_EQ(application.events[0].second, kOGTEventDestroyed);
-  EXPECT_EQ(application.events[0].first, window);
+  EXPECT_EQ(reinterpret_cast<uintptr_t>(application.events[0].first), address);
   EXPECT_EQ(application.ChildCount(), 0);
 }
 

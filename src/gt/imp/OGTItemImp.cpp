@@ -2,6 +2,7 @@
 
 #include "gt/OGTGraphics.h"
 #include "gt/OGTItem.h"
+#include "gt/OGTWindow.h"
 
 OGTItemImp::OGTItemImp() = default;
 OGTItemImp::~OGTItemImp() = default;
@@ -87,4 +88,12 @@ void OGTItemImp::DeleteWithItem(OGTItemImp* imp) {
     delete item;
   }
   delete imp;
+}
+
+bool OGTItemImp::CloseAtUserRequest(OGTItemImp* imp) {
+  if (imp == nullptr) return false;
+  auto* window = dynamic_cast<OGTWindow*>(imp->item_);
+  if (window != nullptr && !window->CanClose()) return false;
+  DeleteWithItem(imp);
+  return true;
 }

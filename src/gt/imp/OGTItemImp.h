@@ -89,6 +89,10 @@ class OGTItemImp {
   // The platform destroyed the native object at the user's request: the implementation and its
   // item are both deleted (the item leaves its parent, which a window tells with event 61).
   static void DeleteWithItem(OGTItemImp* imp);
+  // The user asked to close a window (close box or menu): a window item is asked CanClose first;
+  // when the close goes ahead the implementation and its item are deleted. Answers whether they
+  // were.
+  static bool CloseAtUserRequest(OGTItemImp* imp);
 
  protected:
   OGTItem* item_ = nullptr;

@@ -202,10 +202,7 @@ bool OGTHeadlessUser::Close(OGTItem* window) {
     auto* item = dynamic_cast<OGTDialog*>(window);
     return item != nullptr && PressNode(OGTHeadlessNode::Of(item->CancelButton()));
   }
-  auto* top = dynamic_cast<OGTWindow*>(window);
-  if (top == nullptr || !top->CanClose()) return false;
-  OGTItemImp::DeleteWithItem(&node->AsImp());
-  return true;
+  return OGTItemImp::CloseAtUserRequest(&node->AsImp());
 }
 
 OGTHeadlessUser& OGTHeadlessUser::ThenPress(std::string caption) {
