@@ -1,12 +1,14 @@
 // Cursors, images, sounds, regions and file choosers, with and without a platform side.
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <fstream>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "TempDir.h"
+#include "base/VPath.h"
 #include "base/VString.h"
 #include "gt/OGTContext.h"
 #include "gt/OGTCursor.h"
@@ -102,6 +104,18 @@ TEST(OGTSound, PlaysExistingFilesAndCountsBeeps) {
   EXPECT_EQ(screen.Seen()[0].path, chime);
   EXPECT_TRUE(screen.Seen()[0].played);
   EXPECT_FALSE(screen.Seen()[1].played);
+}
+
+TEST(OGTSound, AVolumeLabelLeadsToTheDiscThatCarriesIt) {
+  OGTHeadlessFactory factory;
+  TempDir dir;
+  std::filesystem::create_directories(dir / "mnt/SOUNDDISC/chimes");
+  std::ofstream(dir / "mnt/SOUNDDISC/chimes/bell.wav") << "RIFF";
+  VSetVolumeRoots({{dir / "mnt", false}});
+  OGTSound sound;
+  EXPECT_TRUE(sound.Play("/SOUNDDISC/chimes/bell.wav"));
+  EXPECT_FALSE(sound.Play("/OTHERDISC/chimes/bell.wav"));
+  VSetVolumeRoots({{"/media", true}, {"/run/media", true}, {"/mnt", false}});
 }
 
 TEST(OGTRegion, WrapsTheRegionImplementation) {

@@ -9,8 +9,8 @@
 #include "gt/imp/OGTWindowImp.h"
 #include "gt/imp/headless/OGTHeadlessScreen.h"
 
-OGTHeadlessNode::OGTHeadlessNode(std::shared_ptr<OGTHeadlessScreen> screen, OGTItem* parent)
-    : screen_(std::move(screen)), createdIn_(parent) {}
+OGTHeadlessNode::OGTHeadlessNode(std::shared_ptr<OGTHeadlessScreen> screen, OGTItem* /*parent*/)
+    : screen_(std::move(screen)) {}
 
 OGTHeadlessNode::~OGTHeadlessNode() {
   *alive_ = false;

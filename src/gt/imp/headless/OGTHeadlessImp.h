@@ -16,6 +16,7 @@ class OGTHeadlessScreen;
 
 class OGTHeadlessNode {
  public:
+  // The parent item is not kept: the item tree gives the native parent when it is needed.
   OGTHeadlessNode(std::shared_ptr<OGTHeadlessScreen> screen, OGTItem* parent);
   virtual ~OGTHeadlessNode();
   OGTHeadlessNode(const OGTHeadlessNode&) = delete;
@@ -66,7 +67,6 @@ class OGTHeadlessNode {
 
  protected:
   std::shared_ptr<OGTHeadlessScreen> screen_;
-  OGTItem* createdIn_;
 
  private:
   std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);

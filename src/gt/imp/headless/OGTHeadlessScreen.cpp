@@ -7,6 +7,7 @@
 #include "gt/OGTCursor.h"
 #include "gt/imp/headless/OGTHeadlessContextImp.h"
 #include "gt/imp/headless/OGTHeadlessImp.h"
+#include "gt/imp/headless/OGTHeadlessWindowImp.h"
 
 std::vector<std::string> OGTSeen::TextsOf(int32_t kind) const {
   std::vector<std::string> texts;
@@ -24,6 +25,11 @@ const OGTSeen* OGTHeadlessScreen::LastModal() const {
     if (it->what == OGTSeen::kModal) return &*it;
   }
   return nullptr;
+}
+
+OGTSeen OGTHeadlessScreen::Snapshot(const OGTItem* topLevel) const {
+  OGTHeadlessNode* node = OGTHeadlessNode::Of(topLevel);
+  return node != nullptr ? OGTSnapshot(*node) : OGTSeen();
 }
 
 void OGTHeadlessScreen::CountBeep() {

@@ -1,5 +1,5 @@
 // The state of the headless platform side that all its implementations share: the top-level
-// windows in front-to-back order, the keyboard focus, the running modal waits, the clipboard, the
+// windows from back to front, the keyboard focus, the running modal waits, the clipboard, the
 // cursor, and the record of what a person would have seen (modal dialogs with their contents,
 // beeps, sounds, cursor changes, file choosers, drawing calls). It also holds the queue of
 // scripted user actions that modal waits take their next step from.
@@ -106,6 +106,8 @@ class OGTHeadlessScreen : public std::enable_shared_from_this<OGTHeadlessScreen>
   void Record(OGTSeen seen) { seen_.push_back(std::move(seen)); }
   // The last modal dialog seen, or null.
   const OGTSeen* LastModal() const;
+  // What a person sees of a window or dialog now (a kModal record that is not kept).
+  OGTSeen Snapshot(const OGTItem* topLevel) const;
   int32_t Beeps() const { return beeps_; }
   void CountBeep();
 

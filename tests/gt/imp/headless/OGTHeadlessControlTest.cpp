@@ -239,6 +239,14 @@ TEST_F(ControlTest, ItemStateReachesTheImplementation) {
   EXPECT_EQ(node->invalidations_, before + 1);
   label->InvalidateUp();
   EXPECT_EQ(OGTHeadlessNode::Of(&window_)->invalidations_, 1);
+
+  label->SetText("Name");
+  label->SetID(9);
+  OGTSeen seen = factory_.Screen().Snapshot(&window_);
+  ASSERT_EQ(seen.items.size(), 1u);
+  EXPECT_EQ(seen.items[0].id, 9);
+  EXPECT_EQ(seen.items[0].text, "Name");
+  EXPECT_EQ(seen.x, 50);
 }
 
 }  // namespace
