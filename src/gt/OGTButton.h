@@ -1,0 +1,33 @@
+// A push button. Pressing it sends event 11. It may carry three image files (normal, pressed,
+// disabled) that its implementation draws instead of the native look.
+#pragma once
+
+#include <memory>
+
+#include "gt/OGTItem.h"
+
+class OGTButtonImp;
+
+class OGTButton : public OGTItem {
+ public:
+  OGTButton();
+  ~OGTButton() override;
+
+  int32_t Kind() const override;
+  OGTItemImp* Create(int32_t variant, OGTCompositItem* parent) override;
+
+  // When the implementation is a button's.
+  virtual void SetDefault(bool flag);
+  virtual bool IsDefault() const;
+  // Each output is emptied first; absent names stay empty.
+  virtual void GetImageNames(VString& normal, VString& pressed, VString& disabled) const;
+  // Replaces the three names (null or empty removes one) and hands them to the implementation.
+  virtual void SetImageNames(const char* normal, const char* pressed, const char* disabled);
+
+ private:
+  OGTButtonImp* ButtonImp() const;
+
+  std::unique_ptr<VString> normalImage_;
+  std::unique_ptr<VString> pressedImage_;
+  std::unique_ptr<VString> disabledImage_;
+};

@@ -1,0 +1,60 @@
+// Headless cursors, images, sounds and file choosers. Cursors change the screen's visible cursor;
+// images decode BMP files and record where they are drawn; sounds play when their file exists and
+// beeps are counted, both recorded; a file chooser records that it was shown and takes its answer
+// from the scripted user.
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "gt/imp/OGTBmp.h"
+#include "gt/imp/OGTResourceImp.h"
+
+class OGTHeadlessScreen;
+
+class OGTHeadlessCursorImp : public OGTCursorImp {
+ public:
+  explicit OGTHeadlessCursorImp(std::shared_ptr<OGTHeadlessScreen> screen);
+  ~OGTHeadlessCursorImp() override;
+  void SetShape(int32_t shape) override;
+
+ private:
+  std::shared_ptr<OGTHeadlessScreen> screen_;
+  bool counted_ = false;
+};
+
+class OGTHeadlessImageImp : public OGTImageImp {
+ public:
+  void Draw(OGTContextImp* context, const OGTRect& rect) override;
+  bool LoadFromMemory(const uint8_t* bytes, size_t length, int32_t format) override;
+  bool LoadFromFile(const char* name) override;
+  bool IsLoaded() const override { return !bmp_.IsEmpty(); }
+  void GetSize(int32_t& width, int32_t& height) const override;
+
+  const OGTBmp& Bitmap() const { return bmp_; }
+
+ private:
+  OGTBmp bmp_;
+};
+
+class OGTHeadlessSoundImp : public OGTSoundImp {
+ public:
+  explicit OGTHeadlessSoundImp(std::shared_ptr<OGTHeadlessScreen> screen);
+  bool Play(const char* name) override;
+  void Beep() override;
+
+ private:
+  std::shared_ptr<OGTHeadlessScreen> screen_;
+};
+
+class OGTHeadlessUDlogImp : public OGTUDlogImp {
+ public:
+  explicit OGTHeadlessUDlogImp(std::shared_ptr<OGTHeadlessScreen> screen);
+  bool ChooseOpenFile(VString& path) override;
+  bool ChooseSaveFile(VString& path, const char* suggestedName) override;
+
+ private:
+  bool Answer(VString& path, const std::string& waiting);
+
+  std::shared_ptr<OGTHeadlessScreen> screen_;
+};
