@@ -430,6 +430,11 @@ VResult VDBFile::FlushFiles(const char** step, bool* marked) {
   *step = "StartBackup";
   VDir* folder = BackupDirectory();
   if (folder == nullptr) return kVNoParent;
+  // A configured work directory that is missing is made, as a database creation would have.
+  if (!folder->Exists()) {
+    VResult made = folder->Create(true);
+    if (made != kVOk) return made;
+  }
   VFile backup(BackupName(), folder);
   VResult result = WriteBackup(backup, step, marked);
   if (backup.IsOpen()) backup.Close();
