@@ -50,9 +50,7 @@ VDBFile::~VDBFile() {
 
 int32_t VDBFile::FileNumber() const { return schema_->Number(); }
 
-bool VDBFile::IsReadOnly() const {
-  return open_ ? readOnly_ : config_->IsReadOnly(FileNumber());
-}
+bool VDBFile::IsReadOnly() const { return open_ ? readOnly_ : config_->IsReadOnly(FileNumber()); }
 
 VDir* VDBFile::IndexDirectory() const { return config_->IndexDirectory(FileNumber()); }
 
@@ -106,7 +104,8 @@ VResult VDBFile::CreateDBFile() {
   }
   schema_->MarkCreated(true);
   schema_->MarkErased(false);
-  for (int i = 0; i < schema_->KeyCount(); ++i) schema_->MarkKeyCreated(schema_->KeyAt(i)->Number());
+  for (int i = 0; i < schema_->KeyCount(); ++i)
+    schema_->MarkKeyCreated(schema_->KeyAt(i)->Number());
   return kVOk;
 }
 
@@ -243,7 +242,7 @@ VResult VDBFile::CheckBackup(VFile& backup, uint32_t mark) {
     const uint32_t kind = VGetU32(head);
     const uint32_t block = VGetU32(head + 4);
     const uint32_t length = VGetU32(head + 8);
-    VCio* target = kind == kVIndexFileKind ? static_cast<VCio*>(index_.get())
+    VCio* target = kind == kVIndexFileKind  ? static_cast<VCio*>(index_.get())
                    : kind == kVDataFileKind ? static_cast<VCio*>(data_.get())
                                             : nullptr;
     if (target == nullptr) return kVBadBackup;
@@ -257,8 +256,8 @@ VResult VDBFile::CheckBackup(VFile& backup, uint32_t mark) {
           header[3] != target->Header()[3]) {
         return kVBadBackup;
       }
-    } else if (block > kVMaxBlockNumber ||
-               length != static_cast<uint32_t>(target->BlockSize()) || at + length > mark) {
+    } else if (block > kVMaxBlockNumber || length != static_cast<uint32_t>(target->BlockSize()) ||
+               at + length > mark) {
       return kVBadBackup;
     }
     at += length;
@@ -303,12 +302,13 @@ VResult VDBFile::ReadDirectory() {
     index_->Release(directory);
     return kVBadDirectory;
   }
-  uint8_t* d = directory->Data();
+  const uint8_t* d = directory->Data();
   const uint32_t root = VGetU24(d + kRootOffset);
   const uint32_t last = VGetU24(d + kLastOffset);
   const uint32_t count = VGetU24(d + kCountOffset);
   // An index file of the older layout keeps both attribute nibbles in one byte: the high nibble
-  // (the flags) moves to the slot's high attribute byte, and the file takes the current layout.
+  // (the flags) moves to the slot's high attribute byte, and the file takes the current layout
+  // (a read-only file only reads it so).
   const bool upgrade = index_->Layout() != 'A';
   struct Slot {
     int32_t key;
@@ -318,25 +318,17 @@ VResult VDBFile::ReadDirectory() {
   };
   std::vector<Slot> slots;
   for (int32_t k = 1; k < keySlots_; ++k) {
-    uint8_t* slot = d + kSlotOffset + kSlotSize * k;
+    const uint8_t* slot = d + kSlotOffset + kSlotSize * k;
     uint8_t low = slot[3];
     uint8_t high = slot[7];
     if (upgrade) {
       high = low & 0xF0;
       low &= 0x0F;
-      if (!readOnly_) {
-        slot[3] = low;
-        slot[7] = high;
-      }
     }
     uint32_t keyRoot = VGetU24(slot);
     if (keyRoot != 0) {
       slots.push_back({k, static_cast<uint16_t>(high << 8 | low), keyRoot, VGetU24(slot + 4)});
     }
-  }
-  if (upgrade && !readOnly_) {
-    index_->MarkDirty(directory);
-    index_->SetLayout('A');
   }
   index_->Release(directory);
   if (count > last || root < 2) return kVBadDirectory;
@@ -349,8 +341,28 @@ VResult VDBFile::ReadDirectory() {
   access_ = std::make_unique<VRecAcc>(data_.get(), map_.get());
   macRLength_ = access_->MaxLength();
   oldImage_.reserve(static_cast<size_t>(data_->PayloadSize()));
-  oldKeys_.resize(kVMaxKeyValues);
-  newKeys_.resize(kVMaxKeyValues);
+  // The key values of a record never take more bytes than the record itself.
+  const size_t keyBytes = static_cast<size_t>(std::max(kVMaxKeyValues, data_->PayloadSize()));
+  oldKeys_.resize(keyBytes);
+  newKeys_.resize(keyBytes);
+  // The upgrade is written last, once nothing more can fail: until the file is open, no block of
+  // it may become dirty (the cache could ask a file that is not open yet to flush).
+  if (upgrade && !readOnly_) result = UpgradeDirectory();
+  return result;
+}
+
+VResult VDBFile::UpgradeDirectory() {
+  VResult error = kVOk;
+  VCashBffr* directory = index_->GetBlock(1, &error);
+  if (directory == nullptr) return error;
+  for (int32_t k = 1; k < keySlots_; ++k) {
+    uint8_t* slot = directory->Data() + kSlotOffset + kSlotSize * k;
+    slot[7] = slot[3] & 0xF0;
+    slot[3] &= 0x0F;
+  }
+  index_->MarkDirty(directory);
+  index_->Release(directory);
+  index_->SetLayout('A');
   return kVOk;
 }
 

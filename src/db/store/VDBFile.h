@@ -144,6 +144,7 @@ class VDBFile : public VIOSync, public VObj {
   VResult CheckBackup(VFile& backup, uint32_t mark);
   VResult ReplayBackup(VFile& backup, uint32_t mark);
   VResult ReadDirectory();
+  VResult UpgradeDirectory();
   bool NeedsFlush() const;
   // The flush steps; step names the one that failed, marked tells whether the completion mark
   // was already durable.
@@ -168,8 +169,7 @@ class VDBFile : public VIOSync, public VObj {
                        uint32_t reverseRoot);
   VResult CheckUnique(const uint8_t* image, uint32_t except);
   VResult UpdateKeys(uint32_t r, const uint8_t* oldImage, const uint8_t* newImage);
-  VResult UpdateKey(VKeyObject* key, uint32_t r, const uint8_t* oldImage,
-                    const uint8_t* newImage);
+  VResult UpdateKey(VKeyObject* key, uint32_t r, const uint8_t* oldImage, const uint8_t* newImage);
   // The key values of an image for a key: a run of (length byte, bytes) in buffer.
   VResult KeyValues(const VSch_DBKey* desc, const uint8_t* image, std::vector<uint8_t>* buffer,
                     int32_t* length);

@@ -80,8 +80,8 @@ VResult VDBFile::MakeKey(VCioMap* index, const VSch_DBKey& desc, uint16_t* attri
   return kVOk;
 }
 
-VResult VDBFile::WriteKeySlot(VCioMap* index, int32_t keyNumber, uint32_t root,
-                              uint16_t attributes, uint32_t reverseRoot) {
+VResult VDBFile::WriteKeySlot(VCioMap* index, int32_t keyNumber, uint32_t root, uint16_t attributes,
+                              uint32_t reverseRoot) {
   VResult error = kVOk;
   VCashBffr* directory = index->GetBlock(1, &error);
   if (directory == nullptr) return error;

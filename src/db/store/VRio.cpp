@@ -27,8 +27,7 @@ uint32_t CountBits(const uint8_t* bytes, size_t length) {
 // ---- VRio ----
 
 VRio::VRio(VCioMap* workFile)
-    : work_(workFile),
-      pageSize_(workFile != nullptr ? workFile->PayloadSize() : kMemoryPageSize) {}
+    : work_(workFile), pageSize_(workFile != nullptr ? workFile->PayloadSize() : kMemoryPageSize) {}
 
 VRio::~VRio() { Clear(); }
 

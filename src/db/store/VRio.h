@@ -38,7 +38,7 @@ class VRio : public VObj {
  protected:
   struct Page {
     uint32_t count = 0;
-    uint32_t block = 0;  // in the work file, when there is one
+    uint32_t block = 0;                // in the work file, when there is one
     std::unique_ptr<uint8_t[]> bytes;  // when there is none
     bool taken = false;
   };

@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <map>
 #include <memory>
 #include <optional>
@@ -81,8 +82,10 @@ inline std::vector<uint8_t> RecordImage(int32_t bodyLength, uint32_t seed,
   VRecord record(bodyLength + 64);
   int32_t packet = bodyLength - 4;
   if (!name.empty()) {
-    std::vector<uint8_t> value{kVTypeString, static_cast<uint8_t>(name.size())};
-    value.insert(value.end(), name.begin(), name.end());
+    std::vector<uint8_t> value(2 + name.size());
+    value[0] = kVTypeString;
+    value[1] = static_cast<uint8_t>(name.size());
+    std::copy(name.begin(), name.end(), value.begin() + 2);
     EXPECT_EQ(record.AddValue(1, value.data(), static_cast<int32_t>(value.size())), kVOk);
     packet -= static_cast<int32_t>(value.size()) + 1;
   }

@@ -155,12 +155,12 @@ TEST(VDBFileRecovery, AMalformedCompleteBackupIsRefusedAndKept) {
   otherSize.insert(otherSize.end(), header.begin(), header.end());
   const std::vector<std::vector<uint8_t>> malformed = {
       backupOf({entry(2, 1, 4096, 4096), entry(2, 2, 0x7FFFFFF0, 600)}, 0),  // huge length
-      backupOf({entry(2, 0xFFFFFF00, 4096, 4096)}, 0),                      // block past u24
-      backupOf({entry(7, 1, 4096, 4096)}, 0),                               // no such file kind
-      backupOf({entry(1, 1, 4096, 4096)}, 0),                               // not the index B
+      backupOf({entry(2, 0xFFFFFF00, 4096, 4096)}, 0),                       // block past u24
+      backupOf({entry(7, 1, 4096, 4096)}, 0),                                // no such file kind
+      backupOf({entry(1, 1, 4096, 4096)}, 0),                                // not the index B
       backupOf({otherSize, entry(2, 1, 4096, 4096)}, 0),
-      backupOf({entry(2, 1, 4096, 4096)}, 100),                             // mark past the end
-      backupOf({entry(2, 1, 4096, 4096)}, -10),                             // ends inside an entry
+      backupOf({entry(2, 1, 4096, 4096)}, 100),  // mark past the end
+      backupOf({entry(2, 1, 4096, 4096)}, -10),  // ends inside an entry
   };
   for (size_t i = 0; i < malformed.size(); ++i) {
     SCOPED_TRACE(i);
@@ -234,7 +234,7 @@ TEST(VDBFileRecovery, BrokenIndexFilesAreRefusedWithACode) {
   RecordFileEnv env;
   MakeSampleFile(env);
   const std::vector<uint8_t> good = RawBytes(env.IndexPath());
-  const size_t dir = 512 + 2048;      // the directory block
+  const size_t dir = 512 + 2048;       // the directory block
   const size_t root = 512 + 2 * 2048;  // the record-map root
   auto openWith = [&](const std::function<void(std::vector<uint8_t>&)>& change) {
     std::vector<uint8_t> bytes = good;

@@ -33,17 +33,18 @@ TEST(VDBFile, NewFilesHaveTheirExactLayout) {
   ASSERT_EQ(index.size(), 512u + 3 * 4096);
   EXPECT_EQ(index[0], 'D');
   EXPECT_EQ(index[1], 'A');
-  EXPECT_EQ(index[3], 8);                 // 4096 / 512
-  EXPECT_EQ(VGetU16(&index[4]), 1);       // one allocation group
+  EXPECT_EQ(index[3], 8);            // 4096 / 512
+  EXPECT_EQ(VGetU16(&index[4]), 1);  // one allocation group
   std::vector<uint8_t> bitmap = RawBlock(env.IndexPath(), 0, 4096);
   EXPECT_EQ(bitmap[0], 0x0F);
-  EXPECT_EQ(bitmap[4], 0xE0);             // blocks 0, 1 and 2 in use
+  EXPECT_EQ(bitmap[4], 0xE0);  // blocks 0, 1 and 2 in use
   EXPECT_TRUE(std::all_of(bitmap.begin() + 5, bitmap.end(), [](uint8_t b) { return b == 0; }));
   std::vector<uint8_t> directory = RawBlock(env.IndexPath(), 1, 4096);
   EXPECT_EQ(directory[0], 1);
   EXPECT_EQ(VGetU16(&directory[2]), 0);
   EXPECT_EQ(VGetU24(&directory[4]), 2u);  // record-map root
-  EXPECT_TRUE(std::all_of(directory.begin() + 7, directory.end(), [](uint8_t b) { return b == 0; }));
+  EXPECT_TRUE(
+      std::all_of(directory.begin() + 7, directory.end(), [](uint8_t b) { return b == 0; }));
   std::vector<uint8_t> root = RawBlock(env.IndexPath(), 2, 4096);
   EXPECT_EQ(root[0], 3);
   EXPECT_EQ(root[1], 0);
@@ -271,9 +272,8 @@ TEST(VDBFile, UncheckedVariantsKeepProposedNumbersAndCountThem) {
   ASSERT_EQ(file->I_UpdRecord(7, Span(RecordImage(4085, 8))), kVOk);  // no length check
   ASSERT_EQ(file->I_DelRecord(51), kVOk);
   EXPECT_EQ(file->I_DelRecord(51), kVDeleteNotFound);
-  EXPECT_TRUE(HoldsExactly(*file, {{7, RecordImage(4085, 8)},
-                                   {50, RecordImage(70, 50)},
-                                   {52, RecordImage(70, 52)}}));
+  EXPECT_TRUE(HoldsExactly(
+      *file, {{7, RecordImage(4085, 8)}, {50, RecordImage(70, 50)}, {52, RecordImage(70, 52)}}));
 }
 
 TEST(VDBFile, ItemsAreReadInPlace) {
@@ -315,7 +315,7 @@ TEST(VDBFile, PhysicalReadsFollowStorageOrderThroughChanges) {
   EXPECT_EQ(empty.Read(&r, &image), kVEnd);
   EXPECT_EQ(empty.Kind(), VSetObj::kPhysicalRead);
 
-  for (uint32_t i = 1; i <= 12; ++i) Insert(*file, RecordImage(1000, i));  // 4 to a block
+  for (uint32_t i = 1; i <= 12; ++i) Insert(*file, RecordImage(1000, i));    // 4 to a block
   ASSERT_EQ(file->UpdRecord(nullptr, 2, Span(RecordImage(3000, 2))), kVOk);  // to block 4
   VPSRead read(file->DataFile());
   std::vector<uint32_t> order;
@@ -399,7 +399,8 @@ TEST(VDBFile, KeysAreBuiltFromTheRecordsAndDropped) {
   MemoryKeyScope scope;
   RecordFileEnv env;
   auto file = env.CreateAndOpen();
-  for (uint32_t i = 1; i <= 30; ++i) Insert(*file, RecordImage(300, i, "n" + std::to_string(i % 7)));
+  for (uint32_t i = 1; i <= 30; ++i)
+    Insert(*file, RecordImage(300, i, "n" + std::to_string(i % 7)));
   ASSERT_EQ(file->DelRecord(nullptr, 10), kVOk);
   env.AddNameKey(2, 0);
   env.AddNameKey(5, kVKeyUnique);
@@ -421,7 +422,8 @@ TEST(VDBFile, KeysAreBuiltFromTheRecordsAndDropped) {
   EXPECT_EQ(file->Keys().Count(), 0);
   ASSERT_EQ(file->Close(), kVOk);
   std::vector<uint8_t> directory = RawBlock(env.IndexPath(), 1, 2048);
-  EXPECT_TRUE(std::all_of(directory.begin() + 36, directory.end(), [](uint8_t x) { return x == 0; }));
+  EXPECT_TRUE(
+      std::all_of(directory.begin() + 36, directory.end(), [](uint8_t x) { return x == 0; }));
 }
 
 TEST(VDBFile, FilesWithKeysNeedTheKeyLayer) {
@@ -476,7 +478,7 @@ TEST(VDBFile, TheRecordMapGrowsLevelsAndTakesTheNextLeafEarly) {
   VCashBffr* root = file->IndexFile()->GetBlock(2);
   EXPECT_EQ(root->Level(), 0);
   file->IndexFile()->Release(root);
-  put(n + 1);  // beyond a leaf: the root becomes a level-1 node over the old leaf
+  put(n + 1);       // beyond a leaf: the root becomes a level-1 node over the old leaf
   put(20 * n + 3);  // above 10000: leaves 20 and 21 are made together
   root = file->IndexFile()->GetBlock(2);
   EXPECT_EQ(root->Level(), 1);
