@@ -461,10 +461,11 @@ VResult VDBFile::FlushFiles(const char** step, bool* marked) {
   *step = "Flush(INDEX)";
   result = index_->Flush();
   if (result != kVOk) return result;
+  // The record files are durable now. The removal need not be: a backup that outlives it (after
+  // a power loss) replays the very state the files already hold, and the next flush replaces it
+  // and makes its directory durable before it writes anything in place.
   VReachWritePoint(VWritePoint::kBackupRemove, backup);
   result = backup.Remove();
-  if (result == kVOk) result = backup.SyncDirectory();
-  // The record files are complete: a backup that stays only replays the same state again.
   if (result != kVOk) LogFormat("...ERROR... VDBFile::Flush RemoveBackup ec:%d", result);
   return kVOk;
 }

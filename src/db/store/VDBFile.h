@@ -70,10 +70,20 @@ class VDBFile : public VIOSync, public VObj {
   bool IsOpen() const { return open_; }
   bool IsReadOnly() const;
 
+  // Creates the index file (bitmap, directory, empty record-map root and a root per key) and the
+  // data file (its header only): -401, -510, -513 when either exists, -503 for a key outside the
+  // directory's slots, -502 when keys cannot be made. Nothing is left behind on failure.
   VResult CreateDBFile();
+  // Deletes both files (and any backup of them): -401, -510, -410, -411.
   VResult EraseDBFile();
+  // Opens both files, replays or drops a backup, reads the directory and opens the keys: -401,
+  // file errors, -38 for a complete backup that does not fit the files (kept, nothing touched),
+  // -510 for a read-only file with a backup to replay, -37 / -230 for a broken directory or map.
   VResult Open();
+  // Flushes and closes: -501 when not open; -29 when an earlier flush failed after its backup was
+  // complete (the files are closed and the next Open replays the backup).
   VResult Close();
+  // Writes every changed block through the backup; raises VFailure(-1) on any failure.
   VResult Flush() override;
 
   VResult CreateAllKey();
