@@ -159,6 +159,7 @@ bool OFTButton::SetProperty(std::string_view name, const VString& value) {
     if (i == length || bytes[i] == ',') {
       VString piece(bytes + start, i - start);
       Trim(piece, " \t\"");
+      Trim(piece, " \t");
       images_[index++] = piece;
       start = ++i;
     } else {

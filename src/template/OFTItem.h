@@ -134,7 +134,7 @@ class OFTField : public OFTItem {
 };
 
 // Its "ImageName" value names up to three images, separated by commas: normal, pressed and
-// disabled. Each name is trimmed of blanks, tabs and double quotes.
+// disabled. Each name is trimmed of double quotes and of blanks and tabs inside and outside them.
 class OFTButton : public OFTItem {
  public:
   int32_t Kind() const override { return 106; }
