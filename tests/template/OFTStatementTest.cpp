@@ -40,8 +40,9 @@ void ExpectStatement(const Statement& s, int kind, const std::string& name,
 }
 
 TEST(ReadStatement, TagsPropertiesAndEveryLineEnding) {
-  auto all = ReadAll(Sj("[Application]\r\n  Name = \"販売管理\";\n\t[ Form ]\r"
-                        "X = 10;Y\t=\t-5;\r\n[/Whatever]\n\n"));
+  auto all =
+      ReadAll(Sj("[Application]\r\n  Name = \"販売管理\";\n\t[ Form ]\r"
+                 "X = 10;Y\t=\t-5;\r\n[/Whatever]\n\n"));
   ASSERT_EQ(all.size(), 7u);
   ExpectStatement(all[0], kOFTBeginTag, "Application", "");
   ExpectStatement(all[1], kOFTProperty, "Name", Sj("\"販売管理\""));
@@ -55,8 +56,9 @@ TEST(ReadStatement, TagsPropertiesAndEveryLineEnding) {
 }
 
 TEST(ReadStatement, BraceGroupsKeepSemicolonsBracketsAndLineBreaksAndNest) {
-  auto all = ReadAll(Sj("ActionScript = {\r\n  @A(x=\"[1]\");\r\n  @B({y;z});\r\n};\n"
-                        "Statement = a;b;\nNext = 1;"));
+  auto all =
+      ReadAll(Sj("ActionScript = {\r\n  @A(x=\"[1]\");\r\n  @B({y;z});\r\n};\n"
+                 "Statement = a;b;\nNext = 1;"));
   ASSERT_EQ(all.size(), 5u);
   ExpectStatement(all[0], kOFTProperty, "ActionScript", "@A(x=\"[1]\");\r\n  @B({y;z});");
   // Without braces the value ends at the first semicolon; the rest is a statement of its own
@@ -71,8 +73,7 @@ TEST(ReadStatement, ScriptOfTwoCommandsLosesOnlyItsBraces) {
   ExpectStatement(all[0], kOFTProperty, "ActionScript", "@AskFind(); @ShowForm(Form=\"a\");");
   // Text and script values lose double quotes at both ends, so a script ending in one loses it.
   EXPECT_EQ(TextValue(VString("{@Say(Text=\"hi\")\"")).ToStdString(), "{@Say(Text=\"hi\")");
-  EXPECT_EQ(TextValue(VString("\"  keep inner blanks  \"")).ToStdString(),
-            "  keep inner blanks  ");
+  EXPECT_EQ(TextValue(VString("\"  keep inner blanks  \"")).ToStdString(), "  keep inner blanks  ");
 }
 
 TEST(ReadStatement, NameAndEqualsNeedBlanks) {
@@ -88,8 +89,9 @@ TEST(ReadStatement, DoubleByteTrailBytesAreNeverSyntax) {
   // The second bytes of these characters are "[", "]", "{" and "}".
   std::string chars = Sj("ーゾボマ");
   ASSERT_EQ(chars, std::string("\x81\x5B\x83\x5D\x83\x7B\x83\x7D"));
-  auto all = ReadAll(Sj("[ラベルー]\nTitle = ーゾボマ;\nActionScript = {ボ;マ};\n"
-                        "Title = {アマ};\n[/ゾ]\n[表ゾ"));
+  auto all =
+      ReadAll(Sj("[ラベルー]\nTitle = ーゾボマ;\nActionScript = {ボ;マ};\n"
+                 "Title = {アマ};\n[/ゾ]\n[表ゾ"));
   ASSERT_EQ(all.size(), 7u);
   ExpectStatement(all[0], kOFTBeginTag, Sj("ラベルー"), "");
   ExpectStatement(all[1], kOFTProperty, "Title", chars);
@@ -180,9 +182,13 @@ TEST(NextToken, SkipsLeadingDelimitersAndCutsAtTheNextOne) {
   EXPECT_EQ(NextToken(text, " \t,\"").ToStdString(), "0");
   EXPECT_EQ(NextToken(text, " \t,\"").ToStdString(), "");
   EXPECT_TRUE(text.IsEmpty());
-  VString control("ab\x05" "cd");
+  VString control(
+      "ab\x05"
+      "cd");
   EXPECT_EQ(NextToken(control, " ").ToStdString(), "ab");
-  EXPECT_EQ(control.ToStdString(), "\x05" "cd");
+  EXPECT_EQ(control.ToStdString(),
+            "\x05"
+            "cd");
 }
 
 TEST(NumberValue, AcceptsTheNumericTestAndKeepsTheFieldOtherwise) {
@@ -191,10 +197,18 @@ TEST(NumberValue, AcceptsTheNumericTestAndKeepsTheFieldOtherwise) {
     bool numeric;
     int32_t expected;
   } cases[] = {
-      {"12", true, 12},          {" -7", true, -7},       {"+3", true, 3},
-      {"1.9", true, 1},          {"-0.5", true, 0},       {".5", true, 0},
-      {"0x10", false, 99},       {"1e3", false, 99},      {"", false, 99},
-      {"1.2.3", false, 99},      {"\"10\"", false, 99},   {"12 ", false, 99},
+      {"12", true, 12},
+      {" -7", true, -7},
+      {"+3", true, 3},
+      {"1.9", true, 1},
+      {"-0.5", true, 0},
+      {".5", true, 0},
+      {"0x10", false, 99},
+      {"1e3", false, 99},
+      {"", false, 99},
+      {"1.2.3", false, 99},
+      {"\"10\"", false, 99},
+      {"12 ", false, 99},
       {"99999999999", true, std::numeric_limits<int32_t>::max()},
       {"-99999999999", true, std::numeric_limits<int32_t>::min()},
       {"-2147483648", true, std::numeric_limits<int32_t>::min()},

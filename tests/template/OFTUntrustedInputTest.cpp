@@ -112,8 +112,9 @@ TEST(OFTUntrustedInput, RandomBytesAndThousandsOfMutationsOfAValidFile) {
 
 TEST(OFTUntrustedInput, HugeAndDeeplyNestedValues) {
   OGTHeadlessFactory factory;
-  std::string deep = "[Application]\nName = \"a\";\n[Form]\nName = \"b\";\nFormType = 1;\n"
-                     "[Label]\nTitle = ";
+  std::string deep =
+      "[Application]\nName = \"a\";\n[Form]\nName = \"b\";\nFormType = 1;\n"
+      "[Label]\nTitle = ";
   deep += std::string(200000, '{');
   deep += "x";
   deep += std::string(100000, '}');
