@@ -13,6 +13,9 @@ OvNamedObj* OvNamedList::NamedAt(int32_t index) const {
 void OvNamedList::Add(OvNamedObj* object, bool replace) {
   if (object == nullptr) return;
   VCriticalLock hold(lock_);
+  // Adding an object twice would leave the list holding it twice, or, with replace, holding it
+  // after deleting it.
+  if (IndexOf(object) >= 0) return;
   if (replace && object->HasName()) {
     RemoveByCountedName(object->Name(), static_cast<int32_t>(object->NameLength()));
   }

@@ -16,8 +16,9 @@ class OvNamedList : public VList {
 
   // The object at index, or null outside 0 .. Count() - 1.
   virtual OvNamedObj* NamedAt(int32_t index) const;
-  // Appends the object (null is ignored). With replace, the first object of the same name is
-  // removed and deleted first; an object without a name replaces nothing.
+  // Appends the object (null and an object already in the list are ignored). With replace, the
+  // first object of the same name is removed and deleted first; an object without a name
+  // replaces nothing.
   virtual void Add(OvNamedObj* object, bool replace);
   // The first object whose name is exactly these bytes is removed and deleted; answers whether
   // one was.

@@ -82,7 +82,9 @@ TEST(OvNamedList, AddReplaceFindAndRemoveDeleteWhatTheyTakeOut) {
     list.Add(new Counted("ab", &deaths), true);
     list.Add(new Counted("a", &deaths), false);  // a second "a", kept
     list.Add(nullptr, true);
+    list.Add(list.NamedAt(0), true);  // already there: neither deleted nor added twice
     ASSERT_EQ(list.Count(), 3);
+    EXPECT_EQ(deaths, 0);
     list.Add(new Counted("a", &deaths), true);  // replaces the first "a" only
     EXPECT_EQ(deaths, 1);
     ASSERT_EQ(list.Count(), 3);
