@@ -4,9 +4,16 @@
 
 #include "base/VSjis.h"
 #include "gt/OGTButton.h"
+#include "gt/OGTCheckBox.h"
+#include "gt/OGTCircle.h"
 #include "gt/OGTField.h"
 #include "gt/OGTItem.h"
 #include "gt/OGTLabel.h"
+#include "gt/OGTLine.h"
+#include "gt/OGTList.h"
+#include "gt/OGTPlane.h"
+#include "gt/OGTRadioBtn.h"
+#include "gt/OGTScrollBar.h"
 #include "template/OFTDBItem.h"
 #include "template/OFTStatement.h"
 
@@ -144,6 +151,13 @@ bool OFTPlane::SetProperty(std::string_view name, const VString& value) {
   return OFTItem::SetProperty(name, value);
 }
 
+std::unique_ptr<OGTItem> OFTPlane::NewItem() const { return std::make_unique<OGTPlane>(); }
+
+void OFTPlane::Configure(OGTItem& item) const {
+  auto* plane = dynamic_cast<OGTPlane*>(&item);
+  if (plane != nullptr) plane->SetImageName(imageName_.CString());
+}
+
 void OFTPlane::Describe(std::string& out) const { OFTDescribeText(out, "ImageName", imageName_); }
 
 // Button
@@ -209,13 +223,36 @@ bool OFTList::SetProperty(std::string_view name, const VString& value) {
   return OFTItem::SetProperty(name, value);
 }
 
+std::unique_ptr<OGTItem> OFTList::NewItem() const { return std::make_unique<OGTList>(); }
+
+// The heading entries become columns, as a database list's do; entries without heading text are
+// skipped. Header and row heights stay the list's own.
+void OFTList::Configure(OGTItem& item) const {
+  auto* list = dynamic_cast<OGTList*>(&item);
+  if (list == nullptr) return;
+  for (const OFTListLabel& label : labels_) {
+    if (label.heading.IsEmpty()) continue;
+    list->AddColumn(label.heading.CString(), static_cast<int16_t>(label.first), label.second);
+  }
+}
+
 void OFTList::Describe(std::string& out) const { OFTDescribeLabels(out, labels_); }
 
 // The kinds without settings of their own
 
+std::unique_ptr<OGTItem> OFTLine::NewItem() const { return std::make_unique<OGTLine>(); }
+
+std::unique_ptr<OGTItem> OFTCircle::NewItem() const { return std::make_unique<OGTCircle>(); }
+
 std::unique_ptr<OGTItem> OFTLabel::NewItem() const { return std::make_unique<OGTLabel>(); }
 
 std::unique_ptr<OGTItem> OFTField::NewItem() const { return std::make_unique<OGTField>(); }
+
+std::unique_ptr<OGTItem> OFTRadioBtn::NewItem() const { return std::make_unique<OGTRadioBtn>(); }
+
+std::unique_ptr<OGTItem> OFTCheckBox::NewItem() const { return std::make_unique<OGTCheckBox>(); }
+
+std::unique_ptr<OGTItem> OFTScrollBar::NewItem() const { return std::make_unique<OGTScrollBar>(); }
 
 // Listings
 
@@ -267,14 +304,3 @@ void OFTDescribeLabels(std::string& out, const std::vector<OFTListLabel>& labels
     out += std::to_string(label.second);
   }
 }
-
-// PENDING-CONTROLS: replaced once the toolkit has these controls.
-std::unique_ptr<OGTItem> OFTLine::NewItem() const { return nullptr; }
-std::unique_ptr<OGTItem> OFTPlane::NewItem() const { return nullptr; }
-void OFTPlane::Configure(OGTItem&) const {}
-std::unique_ptr<OGTItem> OFTCircle::NewItem() const { return nullptr; }
-std::unique_ptr<OGTItem> OFTRadioBtn::NewItem() const { return nullptr; }
-std::unique_ptr<OGTItem> OFTCheckBox::NewItem() const { return nullptr; }
-std::unique_ptr<OGTItem> OFTScrollBar::NewItem() const { return nullptr; }
-std::unique_ptr<OGTItem> OFTList::NewItem() const { return nullptr; }
-void OFTList::Configure(OGTItem&) const {}

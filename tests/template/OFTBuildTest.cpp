@@ -7,8 +7,12 @@
 
 #include "Definition.h"
 #include "Sjis.h"
+#include "base/VFile.h"
+#include "base/VPath.h"
 #include "gt/OGTButton.h"
 #include "gt/OGTDialog.h"
+#include "gt/OGTList.h"
+#include "gt/OGTPlane.h"
 #include "gt/OGTWindow.h"
 #include "gt/imp/headless/OGTHeadlessFactory.h"
 #include "template/OFTApp.h"
@@ -211,6 +215,60 @@ TEST_F(BuildTest, RebuildingAWindowReplacesItsItemsAndMayKeepItsPosition) {
   BuildFormItems(nullptr, other, false);
   BuildFormItems(window.get(), nullptr, false);
   EXPECT_EQ(window->ChildCount(), 5);
+}
+
+TEST_F(BuildTest, EveryPlainItemKindOfTheSampleFileIsBuiltWithItsOwnSettings) {
+  OFTPool sample;
+  VFile file(VPortablePath(std::string(OV_TEST_DATA) + "/template/sales.ova"));
+  ReadDefinitionFile(sample, &file);
+  OFTApp* app = sample.FindApp(Sj("販売管理").c_str());
+  ASSERT_NE(app, nullptr);
+  std::unique_ptr<OGTWindow> window = BuildWindow(app, Sj("顧客一覧").c_str());
+  ASSERT_NE(window, nullptr);
+  // Items 1 to 10 are plain kinds; 11 to 16 are bound to the database and not built here.
+  const int32_t kinds[] = {11, 12, 13, 3, 4, 5, 14, 16, 19, 20};
+  ASSERT_EQ(window->ChildCount(), 10);
+  for (int32_t i = 0; i < 10; ++i) {
+    EXPECT_EQ(window->ChildAt(i)->GetID(), i + 1);
+    EXPECT_EQ(window->ChildAt(i)->Kind(), kinds[i]) << i;
+    EXPECT_TRUE(window->ChildAt(i)->IsVisible()) << i;
+  }
+  OGTSeen seen = factory_.Screen().Snapshot(window.get());
+  OGTSeenItem line = SeenItem(seen, 4);
+  EXPECT_EQ(line.y, 40);
+  EXPECT_EQ(line.width, 380);
+  EXPECT_FALSE(line.enabled);
+
+  auto* plane = dynamic_cast<OGTPlane*>(window->FindByID(5));
+  ASSERT_NE(plane, nullptr);
+  ASSERT_NE(plane->ImageName(), nullptr);
+  EXPECT_EQ(plane->ImageName()->ToStdString(), Sj("ロゴ.bmp"));
+
+  // The radio button starts on, the check box (InitiallyOn = 0) off.
+  int32_t value = -1;
+  window->FindByID(7)->GetValue(value);
+  EXPECT_EQ(value, 1);
+  window->FindByID(8)->GetValue(value);
+  EXPECT_EQ(value, 0);
+  EXPECT_EQ(SeenItem(seen, 8).text, Sj("休眠"));
+  EXPECT_EQ(window->FindByID(9)->Variant(), 1);
+
+  // A plain list shows the headings of its file as columns.
+  auto* list = dynamic_cast<OGTList*>(window->FindByID(10));
+  ASSERT_NE(list, nullptr);
+  ASSERT_EQ(list->ColumnCount(), 2);
+  VString heading;
+  int16_t width = 0;
+  int32_t binding = 0;
+  ASSERT_TRUE(list->GetColumn(1, heading, width, binding));
+  EXPECT_EQ(heading.ToStdString(), Sj("名前"));
+  EXPECT_EQ(width, 150);
+  EXPECT_EQ(binding, 7);
+  EXPECT_EQ(list->HeaderHeight(), 0);
+  EXPECT_EQ(list->RowHeight(), 15);
+  EXPECT_TRUE(factory_.User().Press(window->FindByID(8)));
+  window->FindByID(8)->GetValue(value);
+  EXPECT_EQ(value, 1);
 }
 
 }  // namespace
