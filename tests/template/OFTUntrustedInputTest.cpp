@@ -3,10 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <cstring>
 #include <memory>
 #include <random>
 #include <string>
-#include <vector>
 
 #include "Definition.h"
 #include "gt/OGTWindow.h"
@@ -23,9 +23,10 @@ const std::string kSample = FileContents(std::string(OV_TEST_DATA) + "/template/
 
 // Reads the bytes from an exactly sized heap block, so that the sanitizer sees any read past it.
 void ReadExactly(OFTPool& pool, const std::string& bytes) {
-  std::vector<char> exact(bytes.begin(), bytes.end());
-  if (exact.empty()) return;
-  VROMStream stream(exact.data(), static_cast<int64_t>(exact.size()));
+  if (bytes.empty()) return;
+  auto exact = std::make_unique<char[]>(bytes.size());
+  std::memcpy(exact.get(), bytes.data(), bytes.size());
+  VROMStream stream(exact.get(), static_cast<int64_t>(bytes.size()));
   pool.ReadDefinition(stream);
 }
 
