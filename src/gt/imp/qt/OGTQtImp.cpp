@@ -7,6 +7,7 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QStyleHints>
 #include <QWidget>
 
 #include "gt/OGTCompositItem.h"
@@ -76,6 +77,19 @@ std::unique_ptr<OGTContext> OGTQtNode::EventContext() {
 }
 
 bool OGTQtNode::KeyPressed(QKeyEvent* event) {
+  // Modifier keys alone are no input for the toolkit; they reach it as modifier bits.
+  switch (event->key()) {
+    case Qt::Key_Shift:
+    case Qt::Key_Control:
+    case Qt::Key_Alt:
+    case Qt::Key_AltGr:
+    case Qt::Key_Meta:
+    case Qt::Key_CapsLock:
+    case Qt::Key_NumLock:
+      return false;
+    default:
+      break;
+  }
   OGTEvent key;
   OGTQtKeyEvent(key, *event, MouseInWindow());
   std::unique_ptr<OGTContext> context = EventContext();
@@ -85,11 +99,37 @@ bool OGTQtNode::KeyPressed(QKeyEvent* event) {
   return handled;
 }
 
+bool OGTQtNode::TranslateMouse(QWidget* receiver, QMouseEvent* event, OGTEvent& out) {
+  QPoint at = OGTQtWindowOrigin(receiver) + event->position().toPoint();
+  int16_t count = 1;
+  if (event->type() == QEvent::MouseButtonDblClick) {
+    // Qt follows the second press with a double-click event; the press already counted. Without
+    // that press (events made by a program) the double click stands for it.
+    bool counted = secondPressSeen_;
+    secondPressSeen_ = false;
+    lastPressSingle_ = false;
+    if (counted) return false;
+    return OGTQtMouseEvent(out, *event, at, 2);
+  }
+  if (event->type() == QEvent::MouseButtonPress) {
+    uint64_t now = event->timestamp();
+    int distance = QApplication::styleHints()->mouseDoubleClickDistance();
+    bool second = lastPressSingle_ &&
+                  now - lastPress_ <= static_cast<uint64_t>(QApplication::doubleClickInterval()) &&
+                  (at - lastPressAt_).manhattanLength() <= distance;
+    count = second ? 2 : 1;
+    lastPress_ = now;
+    lastPressAt_ = at;
+    lastPressSingle_ = !second;
+    secondPressSeen_ = second;
+  }
+  return OGTQtMouseEvent(out, *event, at, count);
+}
+
 bool OGTQtNode::MouseEvent(QWidget* receiver, QMouseEvent* event) {
   bool drawn = Surface() != nullptr;
   OGTEvent mouse;
-  QPoint at = OGTQtWindowOrigin(receiver) + event->position().toPoint();
-  if (!OGTQtMouseEvent(mouse, *event, at)) return drawn;
+  if (!TranslateMouse(receiver, event, mouse)) return drawn;
   std::unique_ptr<OGTContext> context = EventContext();
   mouse.SetContext(context.get());
   AsImp().MouseCallback(&mouse);
@@ -143,8 +183,7 @@ void OGTQtNode::PaintWithOwnerless(OGTContext* context) {
 
 bool OGTQtNode::MouseWithOwnerless(QWidget* receiver, QMouseEvent* event) {
   OGTEvent mouse;
-  QPoint at = OGTQtWindowOrigin(receiver) + event->position().toPoint();
-  if (!OGTQtMouseEvent(mouse, *event, at)) return true;
+  if (!TranslateMouse(receiver, event, mouse)) return true;
   std::unique_ptr<OGTContext> context = EventContext();
   mouse.SetContext(context.get());
   OGTItem* target = NodeItem() != nullptr ? OwnerlessAt(NodeItem(), mouse.Point()) : nullptr;

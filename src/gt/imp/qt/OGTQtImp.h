@@ -23,6 +23,7 @@
 #include "gt/imp/OGTItemImp.h"
 
 class OGTContext;
+class OGTEvent;
 class OGTQtShared;
 class OGTQtSurface;
 class QKeyEvent;
@@ -86,6 +87,9 @@ class OGTQtNode {
   QPoint MouseInWindow() const;
   // A drawing context for an event, on the item's surface or else on its window's client.
   std::unique_ptr<OGTContext> EventContext();
+  // The toolkit's record of a mouse event that reached the receiver; false when the toolkit
+  // does not take it. A press soon after a single press near the same place is a double click.
+  bool TranslateMouse(QWidget* receiver, QMouseEvent* event, OGTEvent& out);
 
   std::shared_ptr<OGTQtShared> shared_;
 
@@ -93,6 +97,10 @@ class OGTQtNode {
   QPointer<QWidget> widget_;
   std::vector<QPointer<QWidget>> linked_;
   std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
+  uint64_t lastPress_ = 0;
+  QPoint lastPressAt_;
+  bool lastPressSingle_ = false;
+  bool secondPressSeen_ = false;
 };
 
 template <class Interface>

@@ -95,29 +95,24 @@ void OGTQtKeyEvent(OGTEvent& out, QKeyEvent& event, const QPoint& mouse) {
   out.SetPlatformMessage(&event);
 }
 
-bool OGTQtMouseEvent(OGTEvent& out, QMouseEvent& event, const QPoint& at) {
+bool OGTQtMouseEvent(OGTEvent& out, QMouseEvent& event, const QPoint& at, int16_t count) {
   switch (event.type()) {
     case QEvent::MouseButtonPress:
-      out.SetType(kOGTMouseDown);
-      out.SetCount(1);
-      break;
     case QEvent::MouseButtonDblClick:
       out.SetType(kOGTMouseDown);
-      out.SetCount(2);
       break;
     case QEvent::MouseButtonRelease:
       out.SetType(kOGTMouseUp);
-      out.SetCount(1);
       break;
     case QEvent::MouseMove:
       // Only moves while a button holds the mouse captured.
       if (event.buttons() == Qt::NoButton) return false;
       out.SetType(kOGTMouseMoved);
-      out.SetCount(1);
       break;
     default:
       return false;
   }
+  out.SetCount(count);
   out.SetTime(OGTQtTick());
   out.SetPoint(OGTPoint(at.x(), at.y()));
   out.SetKey(0);

@@ -19,6 +19,7 @@ int16_t OGTQtModifiers(Qt::KeyboardModifiers modifiers);
 uint32_t OGTQtTick();
 // A key-down event; mouse is the mouse position in window coordinates.
 void OGTQtKeyEvent(OGTEvent& out, QKeyEvent& event, const QPoint& mouse);
-// A button down (count 2 for the second press of a double click), button up or captured move;
-// at is the position in window coordinates. False for events the toolkit does not take.
-bool OGTQtMouseEvent(OGTEvent& out, QMouseEvent& event, const QPoint& at);
+// A button down, button up or captured move; at is the position in window coordinates, count 2
+// for the second press of a double click (Qt's double-click event is a press). False for moves
+// with no button held and for other events.
+bool OGTQtMouseEvent(OGTEvent& out, QMouseEvent& event, const QPoint& at, int16_t count);
