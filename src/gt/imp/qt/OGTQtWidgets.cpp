@@ -17,8 +17,8 @@ bool OGTQtFilterEvent(QWidget* widget, OGTQtLinked* linked, QEvent* event) {
   if (node == nullptr) return false;
   switch (event->type()) {
     case QEvent::KeyPress:
-      // A key a child left alone travels up to its parents; only the focused widget's node sees it.
-      if (!widget->hasFocus()) return false;
+      // A key a control left alone travels up to the window; only controls see keys.
+      if (widget->focusPolicy() == Qt::NoFocus || node->IsTopLevel()) return false;
       return node->KeyPressed(static_cast<QKeyEvent*>(event));
     case QEvent::MouseButtonPress:
     case QEvent::MouseButtonDblClick:
