@@ -246,7 +246,8 @@ int32_t OGTQtContextImp::CharWidth(uint16_t code, const OGTFont& font) {
 int32_t OGTQtContextImp::TextWidth(const char* text, size_t start, size_t count,
                                    const OGTFont& font) {
   if (text == nullptr || count == 0) return 0;
-  return QFontMetrics(QtFont(font)).horizontalAdvance(OGTQtString(std::string_view(text + start, count)));
+  return QFontMetrics(QtFont(font))
+      .horizontalAdvance(OGTQtString(std::string_view(text + start, count)));
 }
 
 void OGTQtContextImp::FontMetrics(const OGTFont& font, int32_t& ascent, int32_t& descent,

@@ -264,8 +264,8 @@ void OGTQtScrollBarImp::SetSize(int32_t width, int32_t height, bool redraw) {
 
 int32_t OGTQtScrollBarImp::Thickness() const {
   QWidget* bar = Widget();
-  int extent = bar != nullptr ? bar->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, bar)
-                              : 0;
+  int extent =
+      bar != nullptr ? bar->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, bar) : 0;
   return extent > 0 ? extent : kDefaultThickness;
 }
 
@@ -295,7 +295,8 @@ void OGTQtScrollBarImp::GetRange(int32_t& min, int32_t& max) const {
 void OGTQtScrollBarImp::SetLineSteps(int32_t back, int32_t forward) {
   lineBack_ = back;
   lineForward_ = forward;
-  if (auto* bar = static_cast<QScrollBar*>(Widget())) bar->setSingleStep(std::max(1, std::abs(forward)));
+  if (auto* bar = static_cast<QScrollBar*>(Widget()))
+    bar->setSingleStep(std::max(1, std::abs(forward)));
 }
 
 void OGTQtScrollBarImp::GetLineSteps(int32_t& back, int32_t& forward) const {
@@ -306,7 +307,8 @@ void OGTQtScrollBarImp::GetLineSteps(int32_t& back, int32_t& forward) const {
 void OGTQtScrollBarImp::SetPageSteps(int32_t back, int32_t forward) {
   pageBack_ = back;
   pageForward_ = forward;
-  if (auto* bar = static_cast<QScrollBar*>(Widget())) bar->setPageStep(std::max(1, std::abs(forward)));
+  if (auto* bar = static_cast<QScrollBar*>(Widget()))
+    bar->setPageStep(std::max(1, std::abs(forward)));
 }
 
 void OGTQtScrollBarImp::GetPageSteps(int32_t& back, int32_t& forward) const {
@@ -321,8 +323,8 @@ OGTQtSurface* OGTQtDrawnImp<Interface>::Surface() const {
 
 template <class Interface>
 QWidget* OGTQtDrawnImp<Interface>::Build(QWidget* parent) {
-  auto* surface = new OGTQtSurface(parent, Opaque() ? OGTQtSurface::kWhite : OGTQtSurface::kTransparent,
-                                   false);
+  auto* surface =
+      new OGTQtSurface(parent, Opaque() ? OGTQtSurface::kWhite : OGTQtSurface::kTransparent, false);
   surface->setFocusPolicy(Opaque() ? Qt::StrongFocus : Qt::NoFocus);
   return surface;
 }

@@ -45,7 +45,9 @@ void OGTQtNode::Link(QWidget* widget) {
   linked_.emplace_back(widget);
 }
 
-OGTQtNode* OGTQtNode::Of(const OGTItem* item) { return item != nullptr ? Of(item->Imp()) : nullptr; }
+OGTQtNode* OGTQtNode::Of(const OGTItem* item) {
+  return item != nullptr ? Of(item->Imp()) : nullptr;
+}
 
 OGTQtNode* OGTQtNode::Of(OGTItemImp* imp) { return dynamic_cast<OGTQtNode*>(imp); }
 

@@ -10,8 +10,7 @@
 #include "gt/imp/qt/OGTQtText.h"
 #include "gt/imp/qt/OGTQtWindowImp.h"
 
-OGTQtImpFactory::OGTQtImpFactory(QMdiArea* area)
-    : shared_(std::make_shared<OGTQtShared>(area)) {}
+OGTQtImpFactory::OGTQtImpFactory(QMdiArea* area) : shared_(std::make_shared<OGTQtShared>(area)) {}
 
 OGTQtImpFactory::~OGTQtImpFactory() { FlushDeletedWidgets(); }
 

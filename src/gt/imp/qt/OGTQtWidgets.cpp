@@ -106,7 +106,9 @@ QPoint OGTQtWindowOrigin(QWidget* widget) {
 OGTQtEdit::OGTQtEdit(QWidget* parent) : OGTQtWidget(parent) {
   setLineWrapMode(QPlainTextEdit::WidgetWidth);
   setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-  setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+  // The edit scrolls with its caret, without a bar, so that one-line fields stay one line high.
+  setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  document()->setDocumentMargin(2);
   setTabChangesFocus(false);
   // The selection stays visible when the field loses the focus.
   QPalette colours = palette();

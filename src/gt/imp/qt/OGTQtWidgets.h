@@ -86,9 +86,9 @@ OGTQtSurface* OGTQtClientOf(QWidget* widget);
 // The widget's top left in the coordinates of its window's client area.
 QPoint OGTQtWindowOrigin(QWidget* widget);
 
-// A field: a bordered multi-line edit that wraps and scrolls vertically, keeps its selection
-// visible without the focus, and holds at most a limit of Shift-JIS bytes (a change that would
-// pass it is undone with a beep).
+// A field: a bordered multi-line edit that wraps and scrolls vertically with its caret, keeps its
+// selection visible without the focus, and holds at most a limit of Shift-JIS bytes (a change that
+// would pass it is undone with a beep).
 class OGTQtEdit : public OGTQtWidget<QPlainTextEdit> {
  public:
   explicit OGTQtEdit(QWidget* parent);

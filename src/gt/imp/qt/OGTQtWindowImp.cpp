@@ -196,9 +196,9 @@ OGTQtDialogImp::~OGTQtDialogImp() {
 void OGTQtDialogImp::Create(OGTItem* item, int32_t variant) {
   OGTDialogImp::Create(item, variant);
   variant_ = variant;
-  auto* top = new OGTQtTopWidget(shared_->Frame(), Qt::Dialog | Qt::CustomizeWindowHint |
-                                                        Qt::WindowTitleHint |
-                                                        Qt::WindowCloseButtonHint);
+  auto* top =
+      new OGTQtTopWidget(shared_->Frame(), Qt::Dialog | Qt::CustomizeWindowHint |
+                                               Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
   client_ = new OGTQtSurface(top, OGTQtSurface::kWindow, true);
   top->client = client_;
   Adopt(top);

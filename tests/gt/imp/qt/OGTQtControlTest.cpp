@@ -33,7 +33,9 @@ void TypeText(QWidget* widget, const QString& text) {
 }
 
 // Presses a radio button or check box on its indicator.
-void PressIndicator(QWidget* widget) { QTest::mouseClick(widget, Qt::LeftButton, {}, QPoint(6, 10)); }
+void PressIndicator(QWidget* widget) {
+  QTest::mouseClick(widget, Qt::LeftButton, {}, QPoint(6, 10));
+}
 
 TEST_F(ControlTest, AButtonPressSendsElevenOnlyWhileEnabled) {
   auto window = MakeWindow(0, 300, 200);

@@ -61,9 +61,11 @@ TEST_F(DialogTest, AMessageBoxIsModalOverTheFrameUntilItsButtonIsPressed) {
 }
 
 TEST_F(DialogTest, AskYesNoAnswersByButtonReturnEscapeAndTheCloseBox) {
-  WhenModal([](QWidget* modal) { QTest::mouseClick(ButtonNamed(modal, Q("いいえ")), Qt::LeftButton); });
+  WhenModal(
+      [](QWidget* modal) { QTest::mouseClick(ButtonNamed(modal, Q("いいえ")), Qt::LeftButton); });
   EXPECT_FALSE(AskYesNo("?"));
-  WhenModal([](QWidget* modal) { QTest::mouseClick(ButtonNamed(modal, Q("はい")), Qt::LeftButton); });
+  WhenModal(
+      [](QWidget* modal) { QTest::mouseClick(ButtonNamed(modal, Q("はい")), Qt::LeftButton); });
   EXPECT_TRUE(AskYesNo("?"));
   WhenModal([](QWidget* modal) { QTest::keyClick(modal, Qt::Key_Return); });
   EXPECT_TRUE(AskYesNo("?"));
@@ -72,9 +74,8 @@ TEST_F(DialogTest, AskYesNoAnswersByButtonReturnEscapeAndTheCloseBox) {
   WhenModal([](QWidget* modal) { modal->close(); });
   EXPECT_FALSE(AskYesNo("?"));
   std::string yes = Sj("削除する");
-  WhenModal([](QWidget* modal) {
-    QTest::mouseClick(ButtonNamed(modal, Q("削除する")), Qt::LeftButton);
-  });
+  WhenModal(
+      [](QWidget* modal) { QTest::mouseClick(ButtonNamed(modal, Q("削除する")), Qt::LeftButton); });
   EXPECT_TRUE(AskYesNo("?", yes.c_str(), nullptr));
 }
 

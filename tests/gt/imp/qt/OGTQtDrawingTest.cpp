@@ -4,13 +4,13 @@
 #include <QImage>
 #include <QMouseEvent>
 
-#include "gt/imp/BmpBuilder.h"
 #include "QtProbe.h"
 #include "QtSideFixture.h"
 #include "TempDir.h"
 #include "gt/OGTImage.h"
 #include "gt/OGTLabel.h"
 #include "gt/OGTRegion.h"
+#include "gt/imp/BmpBuilder.h"
 #include "gt/imp/qt/OGTQtResourceImp.h"
 
 namespace {
@@ -76,9 +76,9 @@ TEST_F(SurfaceTest, ItemsDrawInWindowCoordinatesWithThePenAndFillGiven) {
   QImage image = Grab(WidgetOf(s.probe));
   EXPECT_EQ(At(image, 0, 0), kRed);
   EXPECT_EQ(At(image, 29, 29), kRed);
-  EXPECT_EQ(At(image, 30, 30), kWhite);  // the right and bottom edges stay outside
-  EXPECT_EQ(At(image, 60, 60), kBlue);   // the line at window y 100
-  EXPECT_EQ(At(image, 90, 50), kBlue);   // the frame's corner
+  EXPECT_EQ(At(image, 30, 30), kWhite);   // the right and bottom edges stay outside
+  EXPECT_EQ(At(image, 60, 60), kBlue);    // the line at window y 100
+  EXPECT_EQ(At(image, 90, 50), kBlue);    // the frame's corner
   EXPECT_EQ(At(image, 100, 55), kWhite);  // a frame does not fill
   EXPECT_GE(s.probe->draws, 1);
 }
@@ -199,8 +199,8 @@ TEST_F(SurfaceTest, MouseEventsReachTheItemInWindowCoordinates) {
   SendMouse(widget, QEvent::MouseButtonPress, QPoint(21, 20), 10200);  // a third press is single
   std::vector<std::pair<int16_t, int16_t>> seen;
   for (const OGTEvent& e : s.probe->mice) seen.emplace_back(e.Type(), e.Count());
-  EXPECT_EQ(seen, (std::vector<std::pair<int16_t, int16_t>>{
-                      {1, 1}, {2, 1}, {1, 2}, {2, 1}, {1, 1}}));
+  EXPECT_EQ(seen,
+            (std::vector<std::pair<int16_t, int16_t>>{{1, 1}, {2, 1}, {1, 2}, {2, 1}, {1, 1}}));
   EXPECT_EQ(s.probe->mice[2].Point(), OGTPoint(71, 60));
 
   // A double-click event alone (as programs make them) stands for the second press.
@@ -245,11 +245,11 @@ TEST_F(DrawingTest, LinesCirclesAndPlanesDrawThemselves) {
   ShowAndSettle(*window);
   QImage client = Grab(ClientOf(window.get()));
   QRgb background = At(client, 5, 5);
-  EXPECT_EQ(At(client, 50, 20), kBlack);       // the line at half height
+  EXPECT_EQ(At(client, 50, 20), kBlack);      // the line at half height
   EXPECT_EQ(At(client, 50, 15), background);  // transparent around it
-  EXPECT_EQ(At(client, 10, 60), kBlack);       // the circle's left end
-  EXPECT_EQ(At(client, 40, 60), kWhite);       // filled inside
-  EXPECT_EQ(At(client, 120, 30), kBlack);      // the plane's frame
+  EXPECT_EQ(At(client, 10, 60), kBlack);      // the circle's left end
+  EXPECT_EQ(At(client, 40, 60), kWhite);      // filled inside
+  EXPECT_EQ(At(client, 120, 30), kBlack);     // the plane's frame
   EXPECT_EQ(At(client, 140, 30), background);
   EXPECT_EQ(At(client, 181, 11), qRgb(0, 255, 0));  // the image at the plane's top left
   EXPECT_EQ(At(client, 186, 16), background);       // in its natural size
