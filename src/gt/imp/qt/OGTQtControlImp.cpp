@@ -34,7 +34,7 @@ QWidget* OGTQtLabelImp::Build(QWidget* parent) {
 }
 
 void OGTQtLabelImp::ApplyText(const QString& text) {
-  static_cast<QLabel*>(Widget())->setText(text);
+  if (auto* widget = static_cast<QLabel*>(Widget())) widget->setText(text);
 }
 
 QWidget* OGTQtFieldImp::Build(QWidget* parent) {
@@ -145,7 +145,7 @@ QWidget* OGTQtButtonImp::Build(QWidget* parent) {
 }
 
 void OGTQtButtonImp::ApplyText(const QString& text) {
-  static_cast<QPushButton*>(Widget())->setText(text);
+  if (auto* widget = static_cast<QPushButton*>(Widget())) widget->setText(text);
 }
 
 void OGTQtButtonImp::SetValue(int32_t value) {
@@ -183,7 +183,7 @@ QWidget* OGTQtRadioBtnImp::Build(QWidget* parent) {
 }
 
 void OGTQtRadioBtnImp::ApplyText(const QString& text) {
-  static_cast<QRadioButton*>(Widget())->setText(text);
+  if (auto* widget = static_cast<QRadioButton*>(Widget())) widget->setText(text);
 }
 
 void OGTQtRadioBtnImp::SetValue(int32_t value) {
@@ -204,7 +204,7 @@ QWidget* OGTQtCheckBoxImp::Build(QWidget* parent) {
 }
 
 void OGTQtCheckBoxImp::ApplyText(const QString& text) {
-  static_cast<QCheckBox*>(Widget())->setText(text);
+  if (auto* widget = static_cast<QCheckBox*>(Widget())) widget->setText(text);
 }
 
 void OGTQtCheckBoxImp::SetValue(int32_t value) {
@@ -358,4 +358,11 @@ void OGTQtPlaneImp::NativeDraw(OGTContext* context) {
     return;
   }
   qt->DrawImage(image_, Bounds());
+}
+
+void OGTQtListImp::HandleKey(OGTEvent* event, bool& handled) {
+  handled = false;
+  if (event == nullptr || event->Type() != kOGTKeyDown || event->Key() != kOGTKeyTab) return;
+  handled = true;
+  Notify(event->HasModifier(kOGTShift) ? kOGTEventFocusPrevious : kOGTEventFocusNext);
 }

@@ -175,10 +175,11 @@ class OGTQtPlaneImp : public OGTQtDrawnImp<OGTPlaneImp> {
   QImage image_;
 };
 
-// The surface a list draws itself on; it takes the focus.
+// The surface a list draws itself on; it takes the focus. Tab passed on sends 72 (71 with Shift).
 class OGTQtListImp : public OGTQtDrawnImp<OGTListImp> {
  public:
   using OGTQtDrawnImp::OGTQtDrawnImp;
+  void HandleKey(OGTEvent* event, bool& handled) override;
 
  protected:
   bool Opaque() const override { return true; }

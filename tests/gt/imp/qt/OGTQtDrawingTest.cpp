@@ -225,6 +225,8 @@ TEST_F(SurfaceTest, KeysReachTheFocusedListWithTheToolkitsCodes) {
   EXPECT_EQ(s.probe->keys[1].Key(), kOGTKeyTab);
   EXPECT_TRUE(s.probe->keys[1].HasModifier(kOGTShift));
   EXPECT_TRUE(s.probe->keys[2].HasModifier(kOGTControl));
+  // Tab that the item passes on moves the focus through the window.
+  EXPECT_EQ(s.window->Codes(), (std::vector<int32_t>{71}));
 }
 
 TEST_F(DrawingTest, LinesCirclesAndPlanesDrawThemselves) {

@@ -160,6 +160,24 @@ TEST_F(WindowTest, ClipboardCommandsActOnTheFocusedField) {
   EXPECT_EQ(other->Text(), "");
 }
 
+TEST_F(WindowTest, ItemsOutliveTheirWidgetsWhenTheFrameGoesFirst) {
+  auto window = MakeWindow(0, 200, 100);
+  auto* label = Place<OGTLabel>(*window, 1, 1, 50, 20, "x");
+  auto* field = Place<OGTField>(*window, 1, 30, 50, 20, "x");
+  frame_.reset();  // the area goes, and every sub-window and control with it
+  label->SetText("y");
+  label->SetPosition(5, 5, true);
+  field->SetText("z");
+  field->TakeFocus();
+  EXPECT_FALSE(field->Cut());
+  window->SetSize(10, 10, true);
+  window->Show();
+  window->Update(true);
+  EXPECT_EQ(label->Text(), "y");
+  EXPECT_FALSE(label->IsVisible());
+  window.reset();
+}
+
 TEST(WindowWithoutFrameTest, WindowsAreTopLevelWithoutAnArea) {
   OGTQtImpFactory factory(nullptr);
   {
