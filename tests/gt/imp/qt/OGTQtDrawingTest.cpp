@@ -3,10 +3,12 @@
 #include <QDir>
 #include <QImage>
 #include <QMouseEvent>
+#include <QPushButton>
 
 #include "QtProbe.h"
 #include "QtSideFixture.h"
 #include "TempDir.h"
+#include "gt/OGTButton.h"
 #include "gt/OGTImage.h"
 #include "gt/OGTLabel.h"
 #include "gt/OGTRegion.h"
@@ -30,6 +32,17 @@ QImage Grab(QWidget* widget) {
 QRgb At(const QImage& image, int x, int y) { return image.pixel(x, y) | 0xFF000000u; }
 
 // Whether the rectangle of the image holds more than one colour.
+// A one-colour BMP file of the given size.
+std::string WriteBmp(const TempDir& dir, const std::string& name, int32_t size, uint32_t rgb) {
+  std::vector<uint8_t> bmp = BuildBmp(size, size, 24, std::vector<uint32_t>(size * size, rgb));
+  std::string path = dir / name;
+  QFile file(QString::fromStdString(path));
+  if (file.open(QIODevice::WriteOnly)) {
+    file.write(reinterpret_cast<const char*>(bmp.data()), static_cast<qint64>(bmp.size()));
+  }
+  return path;
+}
+
 void SendMouse(QWidget* widget, QEvent::Type type, QPoint at, quint64 time) {
   Qt::MouseButtons held = type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::LeftButton;
   QMouseEvent event(type, at, widget->mapToGlobal(at), Qt::LeftButton, held, Qt::NoModifier);
@@ -231,12 +244,7 @@ TEST_F(SurfaceTest, KeysReachTheFocusedListWithTheToolkitsCodes) {
 
 TEST_F(DrawingTest, LinesCirclesAndPlanesDrawThemselves) {
   TempDir dir;
-  std::vector<uint8_t> bmp = BuildBmp(4, 4, 24, std::vector<uint32_t>(16, 0x00FF00));
-  std::string path = dir / "green.bmp";
-  QFile file(QString::fromStdString(path));
-  ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-  file.write(reinterpret_cast<const char*>(bmp.data()), static_cast<qint64>(bmp.size()));
-  file.close();
+  std::string path = WriteBmp(dir, "green.bmp", 4, 0x00FF00);
 
   auto window = MakeWindow(0, 300, 200);
   Place<LineProbe>(*window, 10, 10, 100, 20);
@@ -297,12 +305,7 @@ TEST_F(DrawingTest, ImagesLoadBmpFromMemoryAndOtherFormatsFromFiles) {
 
 TEST_F(DrawingTest, AWindowsBackgroundImageLiesUnderItsItems) {
   TempDir dir;
-  std::string path = dir / "back.bmp";
-  std::vector<uint8_t> bmp = BuildBmp(8, 8, 24, std::vector<uint32_t>(64, 0x0000FF));
-  QFile file(QString::fromStdString(path));
-  ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-  file.write(reinterpret_cast<const char*>(bmp.data()), static_cast<qint64>(bmp.size()));
-  file.close();
+  std::string path = WriteBmp(dir, "back.bmp", 8, 0x0000FF);
   auto window = MakeWindow(0, 100, 100);
   window->SetImageName(path.c_str());
   ShowAndSettle(*window);
@@ -313,6 +316,27 @@ TEST_F(DrawingTest, AWindowsBackgroundImageLiesUnderItsItems) {
   window->SetImageName(nullptr);
   QApplication::processEvents();
   EXPECT_NE(At(Grab(ClientOf(window.get())), 0, 0), kBlue);
+}
+
+TEST_F(DrawingTest, ButtonsWithImagesShowTheImageOfTheirState) {
+  TempDir dir;
+  std::string normal = WriteBmp(dir, "normal.bmp", 30, 0xFF0000);
+  std::string pressed = WriteBmp(dir, "pressed.bmp", 30, 0x00FF00);
+  std::string disabled = WriteBmp(dir, "disabled.bmp", 30, 0x0000FF);
+  auto window = MakeWindow(0, 300, 200);
+  auto* button = Place<OGTButton>(*window, 10, 10, 30, 30, "x");
+  button->SetImageNames(normal.c_str(), pressed.c_str(), disabled.c_str());
+  ShowAndSettle(*window);
+  auto* native = As<QPushButton>(button);
+  EXPECT_EQ(At(Grab(native), 5, 5), kRed);
+  native->setDown(true);
+  EXPECT_EQ(At(Grab(native), 5, 5), qRgb(0, 255, 0));
+  native->setDown(false);
+  button->Disable();
+  EXPECT_EQ(At(Grab(native), 5, 5), kBlue);
+  button->Enable();
+  button->SetImageNames(nullptr, nullptr, nullptr);
+  EXPECT_NE(At(Grab(native), 5, 5), kRed);  // the native look again
 }
 
 TEST(QtRegionTest, RegionsAreExactPixelSets) {
