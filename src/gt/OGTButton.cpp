@@ -29,10 +29,15 @@ int32_t OGTButton::Kind() const { return kOGTKindButton; }
 
 OGTItemImp* OGTButton::Create(int32_t variant, OGTCompositItem* parent) {
   OGTImpFactory* factory = OGTImpFactory::Current();
-  return AdoptImp(variant, parent, factory ? factory->MakeButtonImp(parent) : nullptr);
+  OGTItemImp* imp = AdoptImp(variant, parent, factory ? factory->MakeButtonImp(parent) : nullptr);
+  if (normalImage_ || pressedImage_ || disabledImage_) PassImageNames();
+  return imp;
 }
 
-OGTButtonImp* OGTButton::ButtonImp() const { return dynamic_cast<OGTButtonImp*>(Imp()); }
+OGTButtonImp* OGTButton::ButtonImp() const {
+  auto* button = dynamic_cast<OGTButtonImp*>(Imp());
+  return button != nullptr && button->Kind() == kOGTKindButton ? button : nullptr;
+}
 
 void OGTButton::SetDefault(bool flag) {
   if (OGTButtonImp* button = ButtonImp()) button->SetDefault(flag);
@@ -53,6 +58,10 @@ void OGTButton::SetImageNames(const char* normal, const char* pressed, const cha
   normalImage_ = NameOrNothing(normal);
   pressedImage_ = NameOrNothing(pressed);
   disabledImage_ = NameOrNothing(disabled);
+  PassImageNames();
+}
+
+void OGTButton::PassImageNames() {
   if (OGTButtonImp* button = ButtonImp()) {
     button->SetImages(CStringOrNull(normalImage_), CStringOrNull(pressedImage_),
                       CStringOrNull(disabledImage_));

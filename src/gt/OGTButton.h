@@ -1,5 +1,7 @@
 // A push button. Pressing it sends event 11. It may carry three image files (normal, pressed,
-// disabled) that its implementation draws instead of the native look.
+// disabled) that its implementation draws instead of the native look: the pressed image while
+// held down, the disabled one while disabled, else the normal one; variants 1 and 2 show the
+// pressed image when exactly one of "the value is set" and "held down" holds.
 #pragma once
 
 #include <memory>
@@ -14,6 +16,7 @@ class OGTButton : public OGTItem {
   ~OGTButton() override;
 
   int32_t Kind() const override;
+  // Image names set before creation reach the new implementation.
   OGTItemImp* Create(int32_t variant, OGTCompositItem* parent) override;
 
   // When the implementation is a button's.
@@ -26,6 +29,7 @@ class OGTButton : public OGTItem {
 
  private:
   OGTButtonImp* ButtonImp() const;
+  void PassImageNames();
 
   std::unique_ptr<VString> normalImage_;
   std::unique_ptr<VString> pressedImage_;

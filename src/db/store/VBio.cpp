@@ -80,6 +80,17 @@ void VBio::SetUpdateTimeNow() {
   headerDirty_ = true;
 }
 
+void VBio::StampUpdateTime() {
+  SetUpdateTimeNow();
+  stamped_ = true;
+}
+
+void VBio::ForgetHeaderChanges() {
+  if (!headerDirty_ || !IsOpen()) return;
+  ReadHeader();
+  headerDirty_ = false;
+}
+
 VResult VBio::Create(bool withParents) {
   if (IsOpen()) return kVBusy;
   if (Exists()) {
@@ -159,12 +170,13 @@ VResult VBio::Close() {
 VResult VBio::Flush() {
   if (!IsOpen()) return kVFlushNoHandle;
   if (IsReadOnly()) return kVOk;
-  if (blocksWritten_) SetUpdateTimeNow();
+  if (blocksWritten_ && !stamped_) SetUpdateTimeNow();
   if (headerDirty_) {
     VResult result = WriteHeader();
     if (result != kVOk) return result;
   }
   blocksWritten_ = false;
+  stamped_ = false;
   VReachWritePoint(VWritePoint::kFileSync, *this);
   return VFile::Flush();
 }

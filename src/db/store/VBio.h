@@ -62,9 +62,16 @@ class VBio : public VFile {
   void CreationTime(int32_t fields[6]) const;
   void UpdateTime(int32_t fields[6]) const;
   void SetUpdateTimeNow();
+  // Sets the update time now for the block writes of a flush about to start, so that the header
+  // can be saved with its final time before anything is written in place; the next Flush then
+  // writes the header as it is instead of stamping it again.
+  void StampUpdateTime();
   const uint8_t* Header() const { return header_.data(); }
   bool IsHeaderDirty() const { return headerDirty_; }
   void MarkHeaderDirty() { headerDirty_ = true; }
+  // Drops unwritten header changes: the header on disk stays as it is (closing after a failed
+  // write-back must not write a header that describes blocks which were never written).
+  void ForgetHeaderChanges();
 
   // Whole-block transfers at 512 + block * B.
   VResult ReadBlock(uint32_t block, void* image);
@@ -86,6 +93,7 @@ class VBio : public VFile {
   bool headerSet_ = false;
   bool headerDirty_ = false;
   bool blocksWritten_ = false;
+  bool stamped_ = false;
   uint64_t reads_ = 0;
   uint64_t writes_ = 0;
 };

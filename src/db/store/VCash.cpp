@@ -69,12 +69,19 @@ void VCash::IndexSpace(VCio& file) {
 }
 
 VResult VCash::DropFile(VCio& file) {
-  VCashNode* node = file.node_;
-  if (node == nullptr) return kVOk;
+  if (file.node_ == nullptr) return kVOk;
   VResult result = FlushFile(file);
   if (result != kVOk) {
     LogFormat("...ERROR... VCash::DropFile write ec:%d", result);
   }
+  DiscardFile(file);
+  return result;
+}
+
+int32_t VCash::DiscardFile(VCio& file) {
+  VCashNode* node = file.node_;
+  if (node == nullptr) return 0;
+  int32_t dirty = node->dirtyCount_;
   std::vector<VCashBffr*> buffers;
   buffers.reserve(node->buffers_.size());
   for (auto& entry : node->buffers_) buffers.push_back(entry.second.get());
@@ -83,7 +90,7 @@ VResult VCash::DropFile(VCio& file) {
                          [node](const std::unique_ptr<VCashNode>& n) { return n.get() == node; });
   nodes_.erase(at);
   file.node_ = nullptr;
-  return result;
+  return dirty;
 }
 
 VCashNode* VCash::NodeOf(VCio& file, VResult* error) const {
@@ -156,6 +163,7 @@ void VCash::SetDirty(VCashBffr* buffer, bool dirty) {
 void VCash::MarkDirty(VCashBffr* buffer) {
   if (buffer == nullptr || buffer->node_ == nullptr) return;
   ++counters_.dirties;
+  ++buffer->version_;
   SetDirty(buffer, true);
   if (buffer->node_->owner_ != nullptr) buffer->node_->owner_->SetChanged(true);
   NoteSpace(buffer);
@@ -278,6 +286,10 @@ VResult VCash::WriteBack(VCashNode* node) {
 }
 
 void VCash::BeginUpdate() { ++updateDepth_; }
+
+void VCash::CancelUpdate() {
+  if (updateDepth_ > 0) --updateDepth_;
+}
 
 VResult VCash::EndUpdate() {
   if (updateDepth_ == 0) return kVOk;

@@ -66,6 +66,9 @@ class VCash {
   // place (a record file's owner syncs before closing), then releases all its buffers.
   VCashNode* Register(VCio& file);
   VResult DropFile(VCio& file);
+  // Releases all the file's buffers without writing any (a record file whose write-back failed
+  // leaves its changes to the replay of its backup); answers the number of dirty blocks dropped.
+  int32_t DiscardFile(VCio& file);
   // A data file's node keeps its buffers indexed for FindSpace.
   void IndexSpace(VCio& file);
 
@@ -97,6 +100,9 @@ class VCash {
   // Makes every owner sync when the operation had to grow the cache; otherwise, when the cache is
   // full and few buffers are clean, writes back the owner of the next victim.
   VResult EndUpdate();
+  // Closes a bracket whose operation was abandoned by an engine failure: nothing is written back
+  // now; a pending write-back is left to the next bracket's end.
+  void CancelUpdate();
   bool InUpdate() const { return updateDepth_ > 0; }
 
   int64_t Capacity() const { return capacity_; }
@@ -140,4 +146,26 @@ class VCash {
   std::vector<std::unique_ptr<VCashBffr>> pool_;
   std::set<VCashBffr*, VCashVictimOrder> byAge_;
   VCashCounters counters_;
+};
+
+// One record operation bracketed in the cache for the lifetime of a scope: while it is open no
+// changed block of a record file leaves the cache, so a flush never sees half an operation. End
+// closes it (which may write back); a scope left without End (an engine failure) closes it without
+// writing anything.
+class VCashUpdate {
+ public:
+  explicit VCashUpdate(VCash* cache) : cache_(cache) { cache_->BeginUpdate(); }
+  ~VCashUpdate() {
+    if (!ended_) cache_->CancelUpdate();
+  }
+  VCashUpdate(const VCashUpdate&) = delete;
+  VCashUpdate& operator=(const VCashUpdate&) = delete;
+  VResult End() {
+    ended_ = true;
+    return cache_->EndUpdate();
+  }
+
+ private:
+  VCash* cache_;
+  bool ended_ = false;
 };

@@ -38,6 +38,9 @@ class VCashBffr : public VSortObj {
   uint32_t BlockNumber() const { return block_; }
   VCashNode* Node() const { return node_; }
   uint32_t Sequence() const { return sequence_; }
+  // Grows with every change marked on the image; with Sequence it tells whether an image is the
+  // one seen before.
+  uint32_t Version() const { return version_; }
   uint8_t Flags() const {
     return static_cast<uint8_t>((dirty_ ? kDirty : 0) | (pins_ > 0 ? kPinned : 0));
   }
@@ -67,6 +70,7 @@ class VCashBffr : public VSortObj {
   uint64_t spaceKey_ = 0;
   uint32_t block_ = 0;
   uint32_t sequence_ = 0;
+  uint32_t version_ = 0;
   int32_t size_ = 0;
   uint16_t pins_ = 0;
   bool dirty_ = false;

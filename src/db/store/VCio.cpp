@@ -25,6 +25,13 @@ VResult VCio::Close() {
   return dropped != kVOk ? dropped : closed;
 }
 
+VResult VCio::Abandon() {
+  if (!IsOpen()) return kVCloseNoHandle;
+  if (node_ != nullptr) cache_->DiscardFile(*this);
+  ForgetHeaderChanges();
+  return VBio::Close();
+}
+
 VResult VCio::Flush() {
   if (!IsOpen()) return kVFlushNoHandle;
   if (node_ != nullptr) {

@@ -30,6 +30,8 @@ class VCio : public VBio {
 
   VResult Open(bool readOnly) override;
   VResult Close() override;
+  // Closes without writing anything: cached changes and header changes are dropped.
+  VResult Abandon();
   VResult Flush() override;
   // Appends backup entries for its dirty blocks, then for its header when dirty.
   virtual VResult WriteToBackup(VStream& backup);

@@ -28,6 +28,13 @@ const std::string& OGTControlFace(const OGTFont& font) {
 }
 
 int32_t OGTFontWeight(uint16_t style) { return (style & kOGTBold) ? 700 : 400; }
+int32_t OGTButtonImageIndex(int32_t variant, bool heldDown, bool enabled, int32_t value,
+                            bool hasDisabledImage) {
+  if (!enabled && hasDisabledImage) return 2;
+  bool pressedLook = (variant == 1 || variant == 2) ? (value != 0) != heldDown : heldDown;
+  return pressedLook ? 1 : 0;
+}
+
 bool OGTFontItalic(uint16_t style) { return (style & kOGTItalic) != 0; }
 
 VResult OGTToNativePath(std::string_view portable, std::string* native) {

@@ -23,6 +23,11 @@ int32_t OGTControlPointSize(int16_t size);
 const std::string& OGTControlFace(const OGTFont& font);
 // 700 with the bold bit, else 400.
 int32_t OGTFontWeight(uint16_t style);
+// Which image a button with images shows: 0 normal, 1 pressed, 2 disabled. A disabled button shows
+// its disabled image when it has one; variants 1 and 2 show the pressed image when exactly one of
+// "the value is set" and "held down" holds; other variants while held down.
+int32_t OGTButtonImageIndex(int32_t variant, bool heldDown, bool enabled, int32_t value,
+                            bool hasDisabledImage);
 bool OGTFontItalic(uint16_t style);
 
 // A portable path as a path of this machine: a leading volume label names the mounted volume

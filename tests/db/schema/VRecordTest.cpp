@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -16,8 +17,10 @@ using Bytes = std::vector<uint8_t>;
 Bytes Image(const VRecord& r) { return Bytes(r.Image(), r.Image() + r.ImageLength()); }
 
 Bytes Value(uint8_t type, const std::string& text) {
-  Bytes v = {type, static_cast<uint8_t>(text.size())};
-  v.insert(v.end(), text.begin(), text.end());
+  Bytes v(2 + text.size());
+  v[0] = type;
+  v[1] = static_cast<uint8_t>(text.size());
+  std::copy(text.begin(), text.end(), v.begin() + 2);
   return v;
 }
 

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -47,8 +48,10 @@ VResult Write(uint8_t type, const VConversion& c, const Bytes* value, std::strin
 }
 
 Bytes StringValue(const std::string& text) {
-  Bytes v = {kVTypeString, static_cast<uint8_t>(text.size())};
-  v.insert(v.end(), text.begin(), text.end());
+  Bytes v(2 + text.size());
+  v[0] = kVTypeString;
+  v[1] = static_cast<uint8_t>(text.size());
+  std::copy(text.begin(), text.end(), v.begin() + 2);
   return v;
 }
 

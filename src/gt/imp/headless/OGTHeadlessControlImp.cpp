@@ -6,6 +6,7 @@
 #include "gt/OGTContext.h"
 #include "gt/OGTEvent.h"
 #include "gt/OGTItem.h"
+#include "gt/imp/OGTPlatformRules.h"
 #include "gt/imp/headless/OGTHeadlessScreen.h"
 
 namespace {
@@ -27,6 +28,16 @@ size_t PreviousChar(const std::string& text, size_t pos) {
 
 size_t NextChar(const std::string& text, size_t pos) {
   return pos + VCharLength(Bytes(text), text.size(), pos);
+}
+
+// The native keys of the pressable controls: Tab moves the focus on (back with Shift); answers
+// whether the key is Space, which presses the control.
+bool PressOrTab(OGTHeadlessNode& node, const OGTEvent& event) {
+  if (event.Key() == kOGTKeyTab) {
+    node.Screen().StepFocus(&node, event.HasModifier(kOGTShift));
+    return false;
+  }
+  return event.Key() == kSpace;
 }
 
 }  // namespace
@@ -172,7 +183,20 @@ bool OGTHeadlessButtonImp::Press() {
 }
 
 void OGTHeadlessButtonImp::NativeKey(const OGTEvent& event) {
-  if (event.Key() == kSpace) Press();
+  if (PressOrTab(*this, event)) Press();
+}
+
+void OGTHeadlessButtonImp::NativeDraw(OGTContext* context) {
+  if (context == nullptr) return;
+  int32_t index = OGTButtonImageIndex(variant_, false, enabled_, value_, !images_[2].empty());
+  const std::string& name = images_[index].empty() ? images_[0] : images_[index];
+  if (name.empty()) return;
+  OGTDrawCall call;
+  call.op = OGTDrawCall::kImage;
+  call.item = Item();
+  call.rect = Bounds(*this);
+  call.text = name;
+  screen_->RecordDraw(std::move(call));
 }
 
 void OGTHeadlessButtonImp::SetImages(const char* normal, const char* pressed,
@@ -189,7 +213,7 @@ bool OGTHeadlessRadioBtnImp::Press() {
 }
 
 void OGTHeadlessRadioBtnImp::NativeKey(const OGTEvent& event) {
-  if (event.Key() == kSpace) Press();
+  if (PressOrTab(*this, event)) Press();
 }
 
 bool OGTHeadlessCheckBoxImp::Press() {
@@ -199,7 +223,7 @@ bool OGTHeadlessCheckBoxImp::Press() {
 }
 
 void OGTHeadlessCheckBoxImp::NativeKey(const OGTEvent& event) {
-  if (event.Key() == kSpace) Press();
+  if (PressOrTab(*this, event)) Press();
 }
 
 void OGTHeadlessScrollBarImp::SetScrollPosition(int32_t position) {

@@ -77,6 +77,9 @@ class OGTHeadlessFieldImp : public OGTHeadlessImp<OGTFieldImp> {
   bool dirty_ = false;
 };
 
+// Space presses a focused button and Tab moves the focus on, as for radio buttons and check
+// boxes. A button with images draws the image its state calls for (the normal one when that
+// image is missing).
 class OGTHeadlessButtonImp : public OGTHeadlessImp<OGTButtonImp> {
  public:
   using OGTHeadlessImp::OGTHeadlessImp;
@@ -84,6 +87,7 @@ class OGTHeadlessButtonImp : public OGTHeadlessImp<OGTButtonImp> {
   bool Focusable() const override { return true; }
   bool Press() override;
   void NativeKey(const OGTEvent& event) override;
+  void NativeDraw(OGTContext* context) override;
   void SetDefault(bool flag) override { default_ = flag; }
   bool IsDefault() const override { return default_; }
   void SetImages(const char* normal, const char* pressed, const char* disabled) override;
@@ -94,20 +98,23 @@ class OGTHeadlessButtonImp : public OGTHeadlessImp<OGTButtonImp> {
   bool default_ = false;
 };
 
-// Pressing sets the value to 1, then sends 12.
+// Pressing sets the value to 1, then sends 12. The value is the check state: 0 or 1.
 class OGTHeadlessRadioBtnImp : public OGTHeadlessImp<OGTRadioBtnImp> {
  public:
   using OGTHeadlessImp::OGTHeadlessImp;
   bool Focusable() const override { return true; }
+  void SetValue(int32_t value) override { value_ = value != 0 ? 1 : 0; }
   bool Press() override;
   void NativeKey(const OGTEvent& event) override;
 };
 
-// Pressing toggles the value (1 becomes 0, anything else 1), then sends 13.
+// Pressing toggles the value (1 becomes 0, anything else 1), then sends 13. The value is the
+// check state: 0 or 1.
 class OGTHeadlessCheckBoxImp : public OGTHeadlessImp<OGTCheckBoxImp> {
  public:
   using OGTHeadlessImp::OGTHeadlessImp;
   bool Focusable() const override { return true; }
+  void SetValue(int32_t value) override { value_ = value != 0 ? 1 : 0; }
   bool Press() override;
   void NativeKey(const OGTEvent& event) override;
 };

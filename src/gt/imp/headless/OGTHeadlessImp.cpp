@@ -187,6 +187,11 @@ void OGTHeadlessImp<Interface>::Update(bool withChildren) {
 }
 
 template <class Interface>
+void OGTHeadlessImp<Interface>::ScrollContents(const OGTRect&, int32_t, int32_t, bool) {
+  ++invalidations_;
+}
+
+template <class Interface>
 bool OGTHeadlessImp<Interface>::CanTakeFocus() const {
   return Focusable() && const_cast<OGTHeadlessImp*>(this)->Reachable();
 }

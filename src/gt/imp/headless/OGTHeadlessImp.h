@@ -103,6 +103,8 @@ class OGTHeadlessImp : public Interface, public OGTHeadlessNode {
   void Invalidate(const OGTRect& rect) override;
   void InvalidateAll() override;
   void Update(bool withChildren) override;
+  // Counted as an invalidation: the moved content is drawn again from the item's state.
+  void ScrollContents(const OGTRect& rect, int32_t dx, int32_t dy, bool redraw) override;
   bool CanTakeFocus() const override;
   void TakeFocus() override;
 

@@ -1,6 +1,7 @@
 #include "gt/imp/headless/OGTHeadlessScreen.h"
 
 #include <algorithm>
+#include <functional>
 
 #include "gt/OGTCompositItem.h"
 #include "gt/OGTContext.h"
@@ -50,11 +51,48 @@ void OGTHeadlessScreen::Paint(OGTItem* item, bool withChildren) {
     context.Attach(node);
     imp->PaintCallback(&context);
     if (alive.expired()) return;
+    DrawWithoutImp(item, context);
+    if (alive.expired()) return;
   }
   if (!withChildren) return;
   auto* composite = dynamic_cast<OGTCompositItem*>(item);
   if (composite == nullptr) return;
   for (int32_t i = 0; i < composite->ChildCount(); ++i) Paint(composite->ChildAt(i), true);
+}
+
+void OGTHeadlessScreen::DrawWithoutImp(OGTItem* item, OGTContext& context) {
+  auto* composite = dynamic_cast<OGTCompositItem*>(item);
+  if (composite == nullptr) return;
+  for (int32_t i = 0; i < composite->ChildCount(); ++i) {
+    OGTItem* child = composite->ChildAt(i);
+    if (child->Imp() != nullptr) continue;
+    child->Draw(&context);
+    DrawWithoutImp(child, context);
+  }
+}
+
+void OGTHeadlessScreen::StepFocus(OGTHeadlessNode* from, bool backward) {
+  OGTHeadlessNode* top = from != nullptr ? from->TopLevel() : nullptr;
+  if (top == nullptr) return;
+  std::vector<OGTHeadlessNode*> stops;
+  // Depth first in child order.
+  std::function<void(OGTItem*)> collect = [&](OGTItem* item) {
+    auto* composite = dynamic_cast<OGTCompositItem*>(item);
+    if (composite == nullptr) return;
+    for (int32_t i = 0; i < composite->ChildCount(); ++i) {
+      OGTItem* child = composite->ChildAt(i);
+      OGTHeadlessNode* node = OGTHeadlessNode::Of(child);
+      if (node != nullptr && node->AsImp().CanTakeFocus()) stops.push_back(node);
+      collect(child);
+    }
+  };
+  collect(top->NodeItem());
+  if (stops.empty()) return;
+  auto at = std::find(stops.begin(), stops.end(), from);
+  ptrdiff_t index = at == stops.end() ? -1 : at - stops.begin();
+  auto count = static_cast<ptrdiff_t>(stops.size());
+  ptrdiff_t next = backward ? (index <= 0 ? count - 1 : index - 1) : (index + 1) % count;
+  SetFocus(stops[static_cast<size_t>(next)]);
 }
 
 void OGTHeadlessScreen::AddTopLevel(OGTHeadlessNode* node) { topLevels_.push_back(node); }

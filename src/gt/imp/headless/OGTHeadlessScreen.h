@@ -18,6 +18,7 @@
 
 #include "gt/OGTGraphics.h"
 
+class OGTContext;
 class OGTDialog;
 class OGTHeadlessNode;
 class OGTItem;
@@ -115,7 +116,9 @@ class OGTHeadlessScreen : public std::enable_shared_from_this<OGTHeadlessScreen>
   void ClearDraws() { draws_.clear(); }
   void RecordDraw(OGTDrawCall call) { draws_.push_back(std::move(call)); }
   // Paints an item now (and its children when asked): its implementation's paint callback runs
-  // with a fresh context. Hidden items are skipped.
+  // with a fresh context. Hidden items are skipped. Items without an implementation of their own
+  // (an image field) are part of the surface they lie on: painting that surface draws them too,
+  // through their Draw, after the surface's own drawing.
   void Paint(OGTItem* item, bool withChildren);
 
   // Top-level windows and dialogs, back to front.
@@ -129,6 +132,9 @@ class OGTHeadlessScreen : public std::enable_shared_from_this<OGTHeadlessScreen>
   // node that it lost it (a modified field sends 22 then).
   OGTHeadlessNode* Focus() const { return focus_; }
   void SetFocus(OGTHeadlessNode* node);
+  // The platform's own focus move (Tab): to the next (previous) control of the node's window that
+  // can take the focus, in tree order, wrapping round.
+  void StepFocus(OGTHeadlessNode* from, bool backward);
   // Forgets the focus without telling anyone (the node is going away).
   void DropFocus(OGTHeadlessNode* node);
 
@@ -163,6 +169,8 @@ class OGTHeadlessScreen : public std::enable_shared_from_this<OGTHeadlessScreen>
 
  private:
   void RecordCursorIfChanged(int32_t before);
+  // Draws the items below item that have no implementation, on the context of their surface.
+  void DrawWithoutImp(OGTItem* item, OGTContext& context);
 
   std::vector<OGTSeen> seen_;
   std::vector<OGTDrawCall> draws_;

@@ -8,6 +8,7 @@
 #include "gt/OGTContext.h"
 #include "gt/OGTDialog.h"
 #include "gt/OGTEvent.h"
+#include "gt/OGTList.h"
 #include "gt/imp/headless/OGTHeadlessContextImp.h"
 #include "gt/imp/headless/OGTHeadlessControlImp.h"
 #include "gt/imp/headless/OGTHeadlessScreen.h"
@@ -122,22 +123,9 @@ bool OGTHeadlessUser::DialogKey(OGTHeadlessNode* dialog, OGTHeadlessNode* target
   auto* item = dynamic_cast<OGTDialog*>(dialog->NodeItem());
   if (item == nullptr) return false;
   switch (key) {
-    case kOGTKeyTab: {
-      std::vector<OGTHeadlessNode*> nodes;
-      CollectNodes(item, nodes);
-      std::vector<OGTHeadlessNode*> stops;
-      for (OGTHeadlessNode* node : nodes) {
-        if (node->AsImp().CanTakeFocus()) stops.push_back(node);
-      }
-      if (stops.empty()) return true;
-      auto at = std::find(stops.begin(), stops.end(), target);
-      ptrdiff_t index = at == stops.end() ? -1 : at - stops.begin();
-      auto count = static_cast<ptrdiff_t>(stops.size());
-      ptrdiff_t next =
-          (modifiers & kOGTShift) ? (index <= 0 ? count - 1 : index - 1) : (index + 1) % count;
-      screen_->SetFocus(stops[static_cast<size_t>(next)]);
+    case kOGTKeyTab:
+      screen_->StepFocus(target, (modifiers & kOGTShift) != 0);
       return true;
-    }
     case kOGTKeyReturn:
     case kOGTKeyEnter: {
       auto* field = dynamic_cast<OGTHeadlessFieldImp*>(target);
@@ -159,29 +147,75 @@ bool OGTHeadlessUser::DialogKey(OGTHeadlessNode* dialog, OGTHeadlessNode* target
   }
 }
 
+OGTHeadlessNode* OGTHeadlessUser::MouseSurface(OGTItem* item) {
+  for (OGTItem* up = item; up != nullptr; up = up->Parent()) {
+    if (OGTHeadlessNode* node = OGTHeadlessNode::Of(up)) return node;
+    if (up->Imp() != nullptr) return nullptr;  // an implementation of another platform side
+  }
+  return nullptr;
+}
+
+void OGTHeadlessUser::Mouse(OGTItem* item, OGTHeadlessNode* surface, int16_t type,
+                            const OGTPoint& point, int16_t count, int16_t modifiers) {
+  OGTEvent event;
+  event.SetType(type);
+  event.SetTime(screen_->Tick());
+  event.SetPoint(point);
+  event.SetCount(count);
+  event.SetModifiers(modifiers);
+  OGTContext context(std::make_unique<OGTHeadlessContextImp>(screen_));
+  context.Attach(surface->TopLevel() != nullptr ? surface->TopLevel() : surface);
+  event.SetContext(&context);
+  screen_->SetMousePosition(point);
+  if (item->Imp() != nullptr) {
+    item->Imp()->MouseCallback(&event);
+  } else {
+    item->OnMouse(&event);
+  }
+}
+
 bool OGTHeadlessUser::Click(OGTItem* item, const OGTPoint& point, int16_t count,
                             int16_t modifiers) {
-  OGTHeadlessNode* node = OGTHeadlessNode::Of(item);
+  OGTHeadlessNode* node = MouseSurface(item);
   if (node == nullptr || !node->Reachable()) return false;
   std::weak_ptr<bool> alive = node->AliveToken();
-  if (node->AsImp().CanTakeFocus()) screen_->SetFocus(node);
+  if (item->Imp() != nullptr && node->AsImp().CanTakeFocus()) screen_->SetFocus(node);
   screen_->SetMousePosition(point);
   for (int16_t n = 1; n <= count && !alive.expired(); ++n) {
     for (int16_t type : {kOGTMouseDown, kOGTMouseUp}) {
       if (alive.expired()) break;
-      OGTEvent event;
-      event.SetType(type);
-      event.SetTime(screen_->Tick());
-      event.SetPoint(point);
-      event.SetCount(n);
-      event.SetModifiers(modifiers);
-      OGTContext context(std::make_unique<OGTHeadlessContextImp>(screen_));
-      context.Attach(node->TopLevel() != nullptr ? node->TopLevel() : node);
-      event.SetContext(&context);
-      node->AsImp().MouseCallback(&event);
+      Mouse(item, node, type, point, n, modifiers);
     }
   }
   return true;
+}
+
+bool OGTHeadlessUser::Drag(OGTItem* item, const OGTPoint& from, const OGTPoint& to,
+                           int16_t modifiers) {
+  OGTHeadlessNode* node = MouseSurface(item);
+  if (node == nullptr || !node->Reachable()) return false;
+  std::weak_ptr<bool> alive = node->AliveToken();
+  if (item->Imp() != nullptr && node->AsImp().CanTakeFocus()) screen_->SetFocus(node);
+  Mouse(item, node, kOGTMouseDown, from, 1, modifiers);
+  if (!alive.expired()) Mouse(item, node, kOGTMouseMoved, to, 1, modifiers);
+  if (!alive.expired()) Mouse(item, node, kOGTMouseUp, to, 1, modifiers);
+  return true;
+}
+
+bool OGTHeadlessUser::ChooseRow(OGTList* list, int32_t row, int16_t modifiers, int16_t count) {
+  if (list == nullptr || row < 0 || row >= list->RowCount()) return false;
+  OGTHeadlessNode* node = OGTHeadlessNode::Of(list);
+  if (node == nullptr || !node->Reachable()) return false;
+  list->ScrollToRow(row, true);
+  OGTRect rect;
+  list->RowRect(row, rect);
+  int32_t x = rect.Left() + rect.Width() / 2;
+  if (list->ColumnCount() >= 2) {
+    int32_t left = std::max(list->ColumnLeft(1), rect.Left());
+    int32_t right = std::min(list->ColumnLeft(2), rect.Right());
+    if (right > left) x = left + (right - left) / 2;
+  }
+  return Click(list, OGTPoint(x, rect.Top() + rect.Height() / 2), count, modifiers);
 }
 
 bool OGTHeadlessUser::Scroll(OGTItem* bar, int32_t code, int32_t position) {

@@ -22,6 +22,7 @@ class OGTDialog;
 class OGTHeadlessNode;
 class OGTHeadlessScreen;
 class OGTItem;
+class OGTList;
 
 class OGTHeadlessUser {
  public:
@@ -38,8 +39,16 @@ class OGTHeadlessUser {
   // Throws OGTHeadlessError when there is nowhere for the key to go.
   void Key(uint16_t key, int16_t modifiers = 0);
   // Mouse down and up at a point in window coordinates; a count of 2 is a double click (down
-  // and up, then down and up again with count 2). False when the item cannot be reached.
+  // and up, then down and up again with count 2). False when the item cannot be reached. An item
+  // without an implementation of its own (an image field) gets the events itself when the
+  // surface it lies on can be reached.
   bool Click(OGTItem* item, const OGTPoint& point, int16_t count = 1, int16_t modifiers = 0);
+  // Mouse down at from, moves to to (one event), mouse up at to.
+  bool Drag(OGTItem* item, const OGTPoint& from, const OGTPoint& to, int16_t modifiers = 0);
+  // Clicks a row of a list (count 2: double-clicks it): a person first scrolls the row into view,
+  // then clicks in its text column (column 1 when there are two or more columns, else the middle
+  // of the row). False when the row does not exist or the list cannot be reached.
+  bool ChooseRow(OGTList* list, int32_t row, int16_t modifiers = 0, int16_t count = 1);
   // Gives the control the focus; false when it cannot take it.
   bool Focus(OGTItem* control);
   // A scroll bar notification (31 to 35); for 35 the thumb is first moved to position.
@@ -69,6 +78,11 @@ class OGTHeadlessUser {
   // Tab, Return, Enter and Escape inside a dialog; true when the dialog took the key.
   bool DialogKey(OGTHeadlessNode* dialog, OGTHeadlessNode* target, uint16_t key, int16_t modifiers);
   bool PressNode(OGTHeadlessNode* node);
+  // One mouse event for the item, with a context on the surface node.
+  void Mouse(OGTItem* item, OGTHeadlessNode* surface, int16_t type, const OGTPoint& point,
+             int16_t count, int16_t modifiers);
+  // The node that takes the item's mouse events: its own, or the surface it is drawn on.
+  static OGTHeadlessNode* MouseSurface(OGTItem* item);
 
   std::shared_ptr<OGTHeadlessScreen> screen_;
 };

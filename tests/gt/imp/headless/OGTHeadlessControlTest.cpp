@@ -97,11 +97,14 @@ TEST_F(ControlTest, RadioButtonsAndCheckBoxesSetTheirValueBeforeTheEvent) {
   check->SetValue(1);
   factory_.User().Press(check);
   factory_.User().Press(check);
-  check->SetValue(7);
-  factory_.User().Press(check);  // anything but 1 becomes 1
+  check->SetValue(7);  // any non-zero value ticks the box, which then reads 1
+  int32_t value = 0;
+  check->GetValue(value);
+  EXPECT_EQ(value, 1);
+  factory_.User().Press(check);  // so a press clears it, as a person expects of a ticked box
   factory_.User().Key(' ');      // the space bar presses the focused control
   EXPECT_EQ(window_.events, (std::vector<std::pair<int32_t, int32_t>>{
-                                {12, 1}, {12, 1}, {13, 0}, {13, 1}, {13, 1}, {13, 0}}));
+                                {12, 1}, {12, 1}, {13, 0}, {13, 1}, {13, 0}, {13, 1}}));
 }
 
 TEST_F(ControlTest, ScrollBarRangePositionAndSteps) {

@@ -1,0 +1,401 @@
+#include "db/store/VRio.h"
+
+#include <algorithm>
+#include <bit>
+#include <cstring>
+
+#include "base/VEndian.h"
+#include "db/store/VCioMap.h"
+#include "db/store/VDBCodes.h"
+
+namespace {
+
+uint32_t CountBits(const uint8_t* bytes, size_t length) {
+  uint32_t count = 0;
+  size_t i = 0;
+  for (; i + 8 <= length; i += 8) {
+    uint64_t word;
+    std::memcpy(&word, bytes + i, 8);
+    count += static_cast<uint32_t>(std::popcount(word));
+  }
+  for (; i < length; ++i) count += static_cast<uint32_t>(std::popcount(bytes[i]));
+  return count;
+}
+
+}  // namespace
+
+// ---- VRio ----
+
+VRio::VRio(VCioMap* workFile)
+    : work_(workFile), pageSize_(workFile != nullptr ? workFile->PayloadSize() : kMemoryPageSize) {}
+
+VRio::~VRio() { Clear(); }
+
+uint32_t VRio::Count() const {
+  VCriticalLock hold(lock_);
+  return count_;
+}
+
+int32_t VRio::PageCount() const {
+  VCriticalLock hold(lock_);
+  return static_cast<int32_t>(
+      std::count_if(pages_.begin(), pages_.end(), [](const Page& p) { return p.taken; }));
+}
+
+void VRio::DropPage(size_t page) {
+  Page& p = pages_[page];
+  if (!p.taken) return;
+  count_ -= p.count;
+  if (work_ != nullptr && p.block != 0) work_->FreeBlock(p.block);
+  p = Page();
+}
+
+void VRio::Clear() {
+  VCriticalLock hold(lock_);
+  for (size_t i = 0; i < pages_.size(); ++i) DropPage(i);
+  pages_.clear();
+  count_ = 0;
+}
+
+VRio::PageAccess::PageAccess(VRio* rio, size_t page, bool write) : rio_(rio), write_(write) {
+  if (!write && !rio->PageTaken(page)) return;
+  if (page >= rio->pages_.size()) rio->pages_.resize(page + 1);
+  Page& p = rio->pages_[page];
+  const size_t size = static_cast<size_t>(rio->pageSize_);
+  if (rio->work_ == nullptr) {
+    if (!p.taken) {
+      p.bytes = std::make_unique<uint8_t[]>(size);  // zeroed
+      p.taken = true;
+    }
+    bytes_ = p.bytes.get();
+    return;
+  }
+  if (!p.taken) {
+    uint32_t block = rio->work_->AllocBlock();
+    buffer_ = block == 0 ? nullptr : rio->work_->NewBlock(block);
+    if (buffer_ == nullptr) {
+      if (block != 0) rio->work_->FreeBlock(block);
+      error_ = kVNoRecordBlock;
+      return;
+    }
+    buffer_->SetBlockHeader(kPageKind, 0, static_cast<uint16_t>(size));
+    p.block = block;
+    p.taken = true;
+  } else {
+    buffer_ = rio->work_->GetBlock(p.block, &error_);
+    if (buffer_ == nullptr) return;
+  }
+  bytes_ = buffer_->Payload();
+}
+
+VRio::PageAccess::~PageAccess() {
+  if (buffer_ == nullptr) return;
+  if (write_) rio_->work_->MarkDirty(buffer_);
+  rio_->work_->Release(buffer_);
+}
+
+VResult VRio::CopyPages(const VRio& other) {
+  for (size_t i = 0; i < other.pages_.size(); ++i) {
+    if (!other.pages_[i].taken) continue;
+    PageAccess from(const_cast<VRio*>(&other), i, false);
+    if (from.Bytes() == nullptr) return from.Error() != kVOk ? from.Error() : kVNoRecordBlock;
+    PageAccess to(this, i, true);
+    if (to.Bytes() == nullptr) return to.Error();
+    std::memcpy(to.Bytes(), from.Bytes(), static_cast<size_t>(pageSize_));
+    pages_[i].count = other.pages_[i].count;
+    count_ += other.pages_[i].count;
+  }
+  return kVOk;
+}
+
+// ---- VRMap ----
+
+uint32_t VRMap::CountPage(const uint8_t* bytes) const {
+  return CountBits(bytes, static_cast<size_t>(pageSize_));
+}
+
+void VRMap::SetPageCount(size_t page, uint32_t count) {
+  count_ = count_ - pages_[page].count + count;
+  pages_[page].count = count;
+}
+
+VResult VRMap::ChangeBits(uint32_t first, uint32_t last, bool set) {
+  const uint32_t perPage = BitsPerPage();
+  uint32_t r = first;
+  while (r <= last) {
+    const size_t page = r / perPage;
+    const uint32_t from = r % perPage;
+    const uint64_t pageLast = static_cast<uint64_t>(page + 1) * perPage - 1;
+    const uint32_t to = static_cast<uint32_t>(std::min<uint64_t>(last, pageLast) % perPage);
+    if (set || PageTaken(page)) {
+      PageAccess access(this, page, true);
+      if (access.Bytes() == nullptr) return access.Error();
+      uint8_t* bytes = access.Bytes();
+      int64_t changed = 0;
+      for (uint32_t bit = from; bit <= to;) {
+        uint8_t mask;
+        uint32_t step;
+        if (bit % 8 == 0 && bit + 7 <= to) {
+          mask = 0xFF;
+          step = 8;
+        } else {
+          mask = static_cast<uint8_t>(0x80 >> (bit % 8));
+          step = 1;
+        }
+        uint8_t before = bytes[bit / 8];
+        uint8_t after = set ? (before | mask) : (before & static_cast<uint8_t>(~mask));
+        bytes[bit / 8] = after;
+        changed += std::popcount(static_cast<uint8_t>(before ^ after));
+        bit += step;
+      }
+      uint32_t count = pages_[page].count;
+      SetPageCount(page, set ? count + static_cast<uint32_t>(changed)
+                             : count - static_cast<uint32_t>(changed));
+    }
+    uint64_t next = static_cast<uint64_t>(page + 1) * perPage;
+    if (next > last) break;
+    r = static_cast<uint32_t>(next);
+  }
+  return kVOk;
+}
+
+VResult VRMap::Add(uint32_t r) {
+  VCriticalLock hold(lock_);
+  return ChangeBits(r, r, true);
+}
+
+VResult VRMap::AddRange(uint32_t first, uint32_t last) {
+  if (first > last) return kVOk;
+  VCriticalLock hold(lock_);
+  return ChangeBits(first, last, true);
+}
+
+VResult VRMap::Remove(uint32_t r) {
+  VCriticalLock hold(lock_);
+  return ChangeBits(r, r, false);
+}
+
+bool VRMap::Test(uint32_t r) const {
+  VCriticalLock hold(lock_);
+  const size_t page = r / BitsPerPage();
+  const uint32_t bit = r % BitsPerPage();
+  PageAccess access(const_cast<VRMap*>(this), page, false);
+  if (access.Bytes() == nullptr) return false;
+  return (access.Bytes()[bit / 8] & (0x80 >> (bit % 8))) != 0;
+}
+
+uint32_t VRMap::Nth(uint32_t n) const {
+  VCriticalLock hold(lock_);
+  if (n >= count_) return 0;
+  for (size_t page = 0; page < pages_.size(); ++page) {
+    if (!pages_[page].taken) continue;
+    if (n >= pages_[page].count) {
+      n -= pages_[page].count;
+      continue;
+    }
+    PageAccess access(const_cast<VRMap*>(this), page, false);
+    const uint8_t* bytes = access.Bytes();
+    if (bytes == nullptr) return 0;
+    for (uint32_t byte = 0; byte < static_cast<uint32_t>(pageSize_); ++byte) {
+      uint32_t bits = static_cast<uint32_t>(std::popcount(bytes[byte]));
+      if (n >= bits) {
+        n -= bits;
+        continue;
+      }
+      for (uint32_t bit = 0; bit < 8; ++bit) {
+        if ((bytes[byte] & (0x80 >> bit)) == 0) continue;
+        if (n-- == 0) return static_cast<uint32_t>(page) * BitsPerPage() + byte * 8 + bit;
+      }
+    }
+    return 0;  // the page holds fewer bits than its count says
+  }
+  return 0;
+}
+
+uint32_t VRMap::Next(uint32_t after) const {
+  VCriticalLock hold(lock_);
+  const uint32_t perPage = BitsPerPage();
+  uint64_t start = static_cast<uint64_t>(after) + 1;
+  for (size_t page = start / perPage; page < pages_.size(); ++page) {
+    if (!pages_[page].taken || pages_[page].count == 0) continue;
+    PageAccess access(const_cast<VRMap*>(this), page, false);
+    const uint8_t* bytes = access.Bytes();
+    if (bytes == nullptr) return 0;
+    uint64_t pageStart = static_cast<uint64_t>(page) * perPage;
+    uint32_t bit = start > pageStart ? static_cast<uint32_t>(start - pageStart) : 0;
+    for (; bit < perPage; ++bit) {
+      if (bit % 8 == 0 && bytes[bit / 8] == 0) {
+        bit += 7;
+        continue;
+      }
+      if (bytes[bit / 8] & (0x80 >> (bit % 8))) return static_cast<uint32_t>(pageStart + bit);
+    }
+  }
+  return 0;
+}
+
+VResult VRMap::CopyFrom(const VRMap& other) {
+  if (&other == this) return kVOk;
+  VCriticalLock hold(lock_);
+  VCriticalLock holdOther(other.lock_);
+  Clear();
+  if (other.pageSize_ == pageSize_) return CopyPages(other);
+  for (uint32_t r = other.Next(0); r != 0; r = other.Next(r)) {
+    VResult result = Add(r);
+    if (result != kVOk) return result;
+  }
+  return kVOk;
+}
+
+VResult VRMap::And(const VRMap& other) {
+  if (&other == this) return kVOk;
+  VCriticalLock hold(lock_);
+  VCriticalLock holdOther(other.lock_);
+  if (other.pageSize_ != pageSize_) {
+    for (uint32_t r = Next(0); r != 0; r = Next(r)) {
+      if (!other.Test(r)) Remove(r);
+    }
+    return kVOk;
+  }
+  for (size_t page = 0; page < pages_.size(); ++page) {
+    if (!pages_[page].taken) continue;
+    if (!other.PageTaken(page)) {
+      DropPage(page);
+      continue;
+    }
+    PageAccess mine(this, page, true);
+    PageAccess theirs(const_cast<VRMap*>(&other), page, false);
+    if (mine.Bytes() == nullptr || theirs.Bytes() == nullptr) {
+      return mine.Error() != kVOk ? mine.Error() : kVNoRecordBlock;
+    }
+    for (int32_t i = 0; i < pageSize_; ++i) mine.Bytes()[i] &= theirs.Bytes()[i];
+    SetPageCount(page, CountPage(mine.Bytes()));
+  }
+  return kVOk;
+}
+
+VResult VRMap::Or(const VRMap& other) {
+  if (&other == this) return kVOk;
+  VCriticalLock hold(lock_);
+  VCriticalLock holdOther(other.lock_);
+  if (other.pageSize_ != pageSize_) {
+    for (uint32_t r = other.Next(0); r != 0; r = other.Next(r)) {
+      VResult result = Add(r);
+      if (result != kVOk) return result;
+    }
+    return kVOk;
+  }
+  for (size_t page = 0; page < other.pages_.size(); ++page) {
+    if (!other.pages_[page].taken) continue;
+    PageAccess theirs(const_cast<VRMap*>(&other), page, false);
+    PageAccess mine(this, page, true);
+    if (mine.Bytes() == nullptr || theirs.Bytes() == nullptr) {
+      return mine.Error() != kVOk ? mine.Error() : kVNoRecordBlock;
+    }
+    for (int32_t i = 0; i < pageSize_; ++i) mine.Bytes()[i] |= theirs.Bytes()[i];
+    SetPageCount(page, CountPage(mine.Bytes()));
+  }
+  return kVOk;
+}
+
+VResult VRMap::AndNot(const VRMap& other) {
+  VCriticalLock hold(lock_);
+  if (&other == this) {
+    Clear();
+    return kVOk;
+  }
+  VCriticalLock holdOther(other.lock_);
+  if (other.pageSize_ != pageSize_) {
+    for (uint32_t r = other.Next(0); r != 0; r = other.Next(r)) {
+      VResult result = Remove(r);
+      if (result != kVOk) return result;
+    }
+    return kVOk;
+  }
+  for (size_t page = 0; page < pages_.size(); ++page) {
+    if (!pages_[page].taken || !other.PageTaken(page)) continue;
+    PageAccess mine(this, page, true);
+    PageAccess theirs(const_cast<VRMap*>(&other), page, false);
+    if (mine.Bytes() == nullptr || theirs.Bytes() == nullptr) {
+      return mine.Error() != kVOk ? mine.Error() : kVNoRecordBlock;
+    }
+    for (int32_t i = 0; i < pageSize_; ++i) {
+      mine.Bytes()[i] &= static_cast<uint8_t>(~theirs.Bytes()[i]);
+    }
+    SetPageCount(page, CountPage(mine.Bytes()));
+  }
+  return kVOk;
+}
+
+void VRMap::Recount() {
+  VCriticalLock hold(lock_);
+  for (size_t page = 0; page < pages_.size(); ++page) {
+    if (!pages_[page].taken) continue;
+    uint32_t count = 0;
+    {
+      PageAccess access(this, page, false);
+      if (access.Bytes() != nullptr) count = CountPage(access.Bytes());
+    }
+    SetPageCount(page, count);
+    if (count == 0) DropPage(page);
+  }
+}
+
+// ---- VRList ----
+
+VResult VRList::Append(uint32_t r) {
+  VCriticalLock hold(lock_);
+  const uint32_t perPage = NumbersPerPage();
+  const size_t page = count_ / perPage;
+  PageAccess access(this, page, true);
+  if (access.Bytes() == nullptr) return access.Error();
+  VPutU24(access.Bytes() + 3 * (count_ % perPage), r);
+  ++pages_[page].count;
+  ++count_;
+  return kVOk;
+}
+
+VResult VRList::AppendRange(uint32_t first, uint32_t last) {
+  VCriticalLock hold(lock_);
+  for (uint64_t r = first; r <= last; ++r) {
+    VResult result = Append(static_cast<uint32_t>(r));
+    if (result != kVOk) return result;
+  }
+  return kVOk;
+}
+
+uint32_t VRList::Nth(uint32_t n) const {
+  VCriticalLock hold(lock_);
+  if (n >= count_) return 0;
+  const uint32_t perPage = NumbersPerPage();
+  PageAccess access(const_cast<VRList*>(this), n / perPage, false);
+  if (access.Bytes() == nullptr) return 0;
+  return VGetU24(access.Bytes() + 3 * (n % perPage));
+}
+
+bool VRList::Test(uint32_t r) const {
+  VCriticalLock hold(lock_);
+  const uint32_t perPage = NumbersPerPage();
+  for (size_t page = 0; page < pages_.size(); ++page) {
+    if (!pages_[page].taken) continue;
+    PageAccess access(const_cast<VRList*>(this), page, false);
+    if (access.Bytes() == nullptr) return false;
+    for (uint32_t i = 0; i < pages_[page].count && i < perPage; ++i) {
+      if (VGetU24(access.Bytes() + 3 * i) == r) return true;
+    }
+  }
+  return false;
+}
+
+VResult VRList::CopyFrom(const VRList& other) {
+  if (&other == this) return kVOk;
+  VCriticalLock hold(lock_);
+  VCriticalLock holdOther(other.lock_);
+  Clear();
+  if (other.pageSize_ == pageSize_) return CopyPages(other);
+  for (uint32_t n = 0; n < other.count_; ++n) {
+    VResult result = Append(other.Nth(n));
+    if (result != kVOk) return result;
+  }
+  return kVOk;
+}

@@ -1,0 +1,58 @@
+#include "gt/OGTScrollBar.h"
+
+#include "gt/OGTCompositItem.h"
+#include "gt/OGTEvent.h"
+#include "gt/imp/OGTImpFactory.h"
+
+int32_t OGTScrollBar::Kind() const { return kOGTKindScrollBar; }
+
+OGTItemImp* OGTScrollBar::Create(int32_t variant, OGTCompositItem* parent) {
+  OGTImpFactory* factory = OGTImpFactory::Current();
+  return AdoptImp(variant, parent, factory ? factory->MakeScrollBarImp(parent) : nullptr);
+}
+
+OGTScrollBarImp* OGTScrollBar::BarImp() const {
+  auto* bar = dynamic_cast<OGTScrollBarImp*>(Imp());
+  return bar != nullptr && bar->Kind() == kOGTKindScrollBar ? bar : nullptr;
+}
+
+int32_t OGTScrollBar::Thickness() const {
+  OGTScrollBarImp* bar = BarImp();
+  return bar != nullptr ? bar->Thickness() : 0;
+}
+
+void OGTScrollBar::SetScrollPosition(int32_t position) {
+  if (OGTScrollBarImp* bar = BarImp()) bar->SetScrollPosition(position);
+}
+
+int32_t OGTScrollBar::GetScrollPosition() const {
+  OGTScrollBarImp* bar = BarImp();
+  return bar != nullptr ? bar->GetScrollPosition() : 0;
+}
+
+void OGTScrollBar::SetRange(int32_t min, int32_t max) {
+  if (OGTScrollBarImp* bar = BarImp()) bar->SetRange(min, max);
+}
+
+void OGTScrollBar::GetRange(int32_t& min, int32_t& max) const {
+  min = max = 0;
+  if (OGTScrollBarImp* bar = BarImp()) bar->GetRange(min, max);
+}
+
+void OGTScrollBar::SetLineSteps(int32_t back, int32_t forward) {
+  if (OGTScrollBarImp* bar = BarImp()) bar->SetLineSteps(back, forward);
+}
+
+void OGTScrollBar::GetLineSteps(int32_t& back, int32_t& forward) const {
+  back = forward = 0;
+  if (OGTScrollBarImp* bar = BarImp()) bar->GetLineSteps(back, forward);
+}
+
+void OGTScrollBar::SetPageSteps(int32_t back, int32_t forward) {
+  if (OGTScrollBarImp* bar = BarImp()) bar->SetPageSteps(back, forward);
+}
+
+void OGTScrollBar::GetPageSteps(int32_t& back, int32_t& forward) const {
+  back = forward = 0;
+  if (OGTScrollBarImp* bar = BarImp()) bar->GetPageSteps(back, forward);
+}

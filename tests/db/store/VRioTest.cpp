@@ -1,0 +1,215 @@
+// Paged record collections checked against std::set, with pages in memory and in a work file
+// whose small cache makes them leave and come back.
+#include "db/store/VRio.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <random>
+#include <set>
+
+#include "TempDir.h"
+#include "db/store/VCash.h"
+#include "db/store/VCioMap.h"
+
+namespace {
+
+class WorkFile {
+ public:
+  WorkFile() : cache_(40), file_(dir_ / "@Workset", &cache_, nullptr, kVWorkFileKind) {
+    file_.SetBlockSize(4096);
+    EXPECT_EQ(file_.Create(false), kVOk);
+    EXPECT_EQ(file_.Open(false), kVOk);
+  }
+  VCioMap* File() { return &file_; }
+
+ private:
+  TempDir dir_;
+  VCash cache_;
+  VCioMap file_;
+};
+
+::testing::AssertionResult Same(const VRMap& map, const std::set<uint32_t>& model) {
+  if (map.Count() != model.size()) {
+    return ::testing::AssertionFailure() << "count " << map.Count() << " vs " << model.size();
+  }
+  uint32_t n = 0;
+  uint32_t walked = 0;
+  for (uint32_t r : model) {
+    walked = map.Next(walked);
+    if (walked != r)
+      return ::testing::AssertionFailure() << "Next gives " << walked << " for " << r;
+    if (n % 7 == 0 && !map.Test(r)) return ::testing::AssertionFailure() << r << " missing";
+    if (n % 97 == 0 && map.Nth(n) != r) {
+      return ::testing::AssertionFailure() << "Nth(" << n << ") = " << map.Nth(n) << ", not " << r;
+    }
+    ++n;
+  }
+  if (map.Next(walked) != 0) return ::testing::AssertionFailure() << "more after the last";
+  if (map.Nth(n) != 0) return ::testing::AssertionFailure() << "Nth past the end";
+  return ::testing::AssertionSuccess();
+}
+
+// Fills a map and its model with random single numbers, ranges and removals over a few pages.
+void Scramble(VRMap* map, std::set<uint32_t>* model, std::mt19937* random, int steps) {
+  const uint32_t span = map->BitsPerPage() * 3 + 17;
+  for (int i = 0; i < steps; ++i) {
+    uint32_t r = 1 + (*random)() % span;  // record numbers start at 1
+    switch ((*random)() % 4) {
+      case 0:
+      case 1:
+        ASSERT_EQ(map->Add(r), kVOk);
+        model->insert(r);
+        break;
+      case 2: {
+        // Short ranges, every fourth one across a page boundary.
+        if (i % 4 == 0) r = map->BitsPerPage() * (1 + (*random)() % 3) - (*random)() % 500;
+        uint32_t last = r + (*random)() % 1500;
+        ASSERT_EQ(map->AddRange(r, last), kVOk);
+        for (uint32_t x = r; x <= last; ++x) model->insert(x);
+        break;
+      }
+      default:
+        ASSERT_EQ(map->Remove(r), kVOk);
+        model->erase(r);
+    }
+  }
+}
+
+class VRMapTest : public ::testing::TestWithParam<bool> {
+ protected:
+  std::unique_ptr<VRMap> NewMap() {
+    return std::make_unique<VRMap>(GetParam() ? work_.File() : nullptr);
+  }
+  WorkFile work_;
+};
+
+TEST_P(VRMapTest, SingleNumbersAndRangesMatchASet) {
+  std::mt19937 random(7);
+  auto map = NewMap();
+  EXPECT_EQ(map->PageSize(), GetParam() ? 4092 : 2048);
+  std::set<uint32_t> model;
+  Scramble(map.get(), &model, &random, 300);
+  EXPECT_TRUE(Same(*map, model));
+  // A range of bits already set counts only the new ones.
+  const uint32_t before = map->Count();
+  ASSERT_EQ(map->AddRange(1, 10), kVOk);
+  for (uint32_t x = 1; x <= 10; ++x) model.insert(x);
+  EXPECT_EQ(map->Count(), model.size());
+  EXPECT_GE(map->Count(), before);
+  EXPECT_EQ(map->AddRange(9, 3), kVOk);  // empty
+  EXPECT_TRUE(Same(*map, model));
+}
+
+TEST_P(VRMapTest, SetOperationsWorkPageByPage) {
+  std::mt19937 random(11);
+  auto a = NewMap();
+  auto b = NewMap();
+  std::set<uint32_t> ma;
+  std::set<uint32_t> mb;
+  Scramble(a.get(), &ma, &random, 200);
+  Scramble(b.get(), &mb, &random, 40);
+  // A page only the first holds: AND drops it whole.
+  const uint32_t far = a->BitsPerPage() * 5 + 3;
+  ASSERT_EQ(a->Add(far), kVOk);
+  ma.insert(far);
+
+  auto copy = NewMap();
+  ASSERT_EQ(copy->CopyFrom(*a), kVOk);
+  EXPECT_TRUE(Same(*copy, ma));
+  ASSERT_EQ(copy->And(*b), kVOk);
+  std::set<uint32_t> both;
+  for (uint32_t r : ma) {
+    if (mb.count(r)) both.insert(r);
+  }
+  EXPECT_TRUE(Same(*copy, both));
+  EXPECT_FALSE(copy->Test(far));
+
+  ASSERT_EQ(copy->CopyFrom(*a), kVOk);
+  ASSERT_EQ(copy->Or(*b), kVOk);
+  std::set<uint32_t> either = ma;
+  either.insert(mb.begin(), mb.end());
+  EXPECT_TRUE(Same(*copy, either));
+
+  ASSERT_EQ(copy->CopyFrom(*a), kVOk);
+  ASSERT_EQ(copy->AndNot(*b), kVOk);
+  std::set<uint32_t> only;
+  for (uint32_t r : ma) {
+    if (!mb.count(r)) only.insert(r);
+  }
+  EXPECT_TRUE(Same(*copy, only));
+  // The operands are unchanged.
+  EXPECT_TRUE(Same(*a, ma));
+  EXPECT_TRUE(Same(*b, mb));
+
+  // A map in the other kind of pages (another page size) gives the same results.
+  std::unique_ptr<VRMap> other = std::make_unique<VRMap>(GetParam() ? nullptr : work_.File());
+  ASSERT_EQ(other->CopyFrom(*b), kVOk);
+  EXPECT_TRUE(Same(*other, mb));
+  ASSERT_EQ(copy->CopyFrom(*a), kVOk);
+  ASSERT_EQ(copy->And(*other), kVOk);
+  EXPECT_TRUE(Same(*copy, both));
+  ASSERT_EQ(copy->CopyFrom(*a), kVOk);
+  ASSERT_EQ(copy->Or(*other), kVOk);
+  EXPECT_TRUE(Same(*copy, either));
+  ASSERT_EQ(copy->CopyFrom(*a), kVOk);
+  ASSERT_EQ(copy->AndNot(*other), kVOk);
+  EXPECT_TRUE(Same(*copy, only));
+}
+
+TEST_P(VRMapTest, RecountDropsEmptiedPagesAndClearFreesThem) {
+  auto map = NewMap();
+  const uint32_t page = map->BitsPerPage();
+  ASSERT_EQ(map->AddRange(page - 5, 2 * page + 5), kVOk);  // pages 0, 1 and 2
+  EXPECT_EQ(map->PageCount(), 3);
+  EXPECT_EQ(map->Count(), page + 11);
+  for (uint32_t r = page; r < 2 * page; ++r) ASSERT_EQ(map->Remove(r), kVOk);
+  EXPECT_EQ(map->Count(), 11u);
+  map->Recount();
+  EXPECT_EQ(map->PageCount(), 2);
+  EXPECT_EQ(map->Count(), 11u);
+  EXPECT_EQ(map->Nth(5), 2 * page);
+  map->Clear();
+  EXPECT_EQ(map->PageCount(), 0);
+  EXPECT_EQ(map->Count(), 0u);
+  EXPECT_FALSE(map->Test(page - 1));
+  if (GetParam()) {
+    // Its blocks went back to the work file: the next page takes the first of them again.
+    ASSERT_EQ(map->Add(1), kVOk);
+    EXPECT_EQ(work_.File()->AllocBlock(), 2u);
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(InMemoryOrInAWorkFile, VRMapTest, ::testing::Bool());
+
+TEST(VRList, KeepsNumbersInTheirOrderOverManyPages) {
+  WorkFile work;
+  VRList inMemory;
+  VRList inFile(work.File());
+  std::vector<uint32_t> model;
+  std::mt19937 random(3);
+  for (int i = 0; i < 2000; ++i) {
+    uint32_t r = random() % 0xFFFFFF + 1;
+    model.push_back(r);
+    ASSERT_EQ(inMemory.Append(r), kVOk);
+    ASSERT_EQ(inFile.Append(r), kVOk);
+  }
+  ASSERT_EQ(inFile.AppendRange(5, 9), kVOk);
+  for (uint32_t r = 5; r <= 9; ++r) model.push_back(r);
+  ASSERT_EQ(inMemory.AppendRange(5, 9), kVOk);
+  EXPECT_EQ(inMemory.PageCount(), 3);  // 682 numbers to a 2048-byte page
+  EXPECT_EQ(inFile.PageCount(), 2);    // 1364 to a 4092-byte page
+  for (uint32_t n = 0; n < model.size(); ++n) {
+    ASSERT_EQ(inMemory.Nth(n), model[n]);
+    ASSERT_EQ(inFile.Nth(n), model[n]);
+  }
+  EXPECT_EQ(inFile.Nth(static_cast<uint32_t>(model.size())), 0u);
+  EXPECT_TRUE(inFile.Test(model[1500]));
+  EXPECT_FALSE(inFile.Test(0));
+  VRList copy;
+  ASSERT_EQ(copy.CopyFrom(inFile), kVOk);
+  EXPECT_EQ(copy.Count(), model.size());
+  EXPECT_EQ(copy.Nth(1999), model[1999]);
+}
+
+}  // namespace
