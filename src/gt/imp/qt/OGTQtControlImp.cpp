@@ -257,7 +257,7 @@ void OGTQtScrollBarImp::Acted(int action) {
 
 void OGTQtScrollBarImp::SetSize(int32_t width, int32_t height, bool redraw) {
   if (auto* bar = static_cast<QScrollBar*>(Widget())) {
-    bar->setOrientation(width > height ? Qt::Horizontal : Qt::Vertical);
+    bar->setOrientation(height > width ? Qt::Vertical : Qt::Horizontal);
   }
   OGTQtImp::SetSize(width, height, redraw);
 }

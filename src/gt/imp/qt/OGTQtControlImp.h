@@ -99,7 +99,7 @@ class OGTQtCheckBoxImp : public OGTQtImp<OGTCheckBoxImp> {
   void ApplyText(const QString& text) override;
 };
 
-// Horizontal when wider than high, else vertical. A range of two equal values leaves no range
+// Vertical when taller than wide, else horizontal. A range of two equal values leaves no range
 // (0, 0) and so no thumb.
 class OGTQtScrollBarImp : public OGTQtImp<OGTScrollBarImp> {
  public:

@@ -110,6 +110,7 @@ bool OGTQtNode::TranslateMouse(QWidget* receiver, QMouseEvent* event, OGTEvent& 
     bool counted = secondPressSeen_;
     secondPressSeen_ = false;
     lastPressSingle_ = false;
+    pressCount_ = 2;
     if (counted) return false;
     return OGTQtMouseEvent(out, *event, at, 2);
   }
@@ -124,6 +125,11 @@ bool OGTQtNode::TranslateMouse(QWidget* receiver, QMouseEvent* event, OGTEvent& 
     lastPressAt_ = at;
     lastPressSingle_ = !second;
     secondPressSeen_ = second;
+    pressCount_ = count;
+  } else {
+    // The moves and the release of a press belong to it: the release that ends a double click
+    // counts 2.
+    count = pressCount_;
   }
   return OGTQtMouseEvent(out, *event, at, count);
 }

@@ -88,7 +88,8 @@ class OGTQtNode {
   // A drawing context for an event, on the item's surface or else on its window's client.
   std::unique_ptr<OGTContext> EventContext();
   // The toolkit's record of a mouse event that reached the receiver; false when the toolkit
-  // does not take it. A press soon after a single press near the same place is a double click.
+  // does not take it. A press soon after a single press near the same place is a double click;
+  // the moves and the release that follow a press have its count.
   bool TranslateMouse(QWidget* receiver, QMouseEvent* event, OGTEvent& out);
 
   std::shared_ptr<OGTQtShared> shared_;
@@ -101,6 +102,7 @@ class OGTQtNode {
   QPoint lastPressAt_;
   bool lastPressSingle_ = false;
   bool secondPressSeen_ = false;
+  int16_t pressCount_ = 1;
 };
 
 template <class Interface>

@@ -9,6 +9,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 
+#include "gt/imp/OGTPlatformRules.h"
 #include "gt/imp/qt/OGTQtImp.h"
 #include "gt/imp/qt/OGTQtText.h"
 
@@ -152,17 +153,9 @@ bool OGTQtEdit::viewportEvent(QEvent* event) {
 }
 
 void OGTQtButton::paintEvent(QPaintEvent* event) {
-  bool down = isDown();
-  bool pressedLook = (variant == 1 || variant == 2) ? ((value != 0) != down) : down;
-  const QImage* chosen = nullptr;
-  if (!isEnabled() && !images[2].isNull()) {
-    chosen = &images[2];
-  } else if (pressedLook && !images[1].isNull()) {
-    chosen = &images[1];
-  } else if (!images[0].isNull()) {
-    chosen = &images[0];
-  }
-  if (chosen == nullptr) {
+  int32_t index = OGTButtonImageIndex(variant, isDown(), isEnabled(), value, !images[2].isNull());
+  const QImage* chosen = !images[index].isNull() ? &images[index] : &images[0];
+  if (chosen->isNull()) {
     QPushButton::paintEvent(event);
     return;
   }

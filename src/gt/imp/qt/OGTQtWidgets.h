@@ -111,9 +111,8 @@ class OGTQtEdit : public OGTQtWidget<QPlainTextEdit> {
   QString accepted_;
 };
 
-// A push button that shows images instead of its native look when it has them: the pressed image
-// while held down (variants 1 and 2: while exactly one of "held down" and "value set" holds), the
-// disabled image while disabled, the normal image otherwise.
+// A push button that shows images instead of its native look when it has them, chosen by the
+// toolkit's rule (the normal image when the one its state calls for is missing).
 class OGTQtButton : public OGTQtWidget<QPushButton> {
  public:
   using OGTQtWidget::OGTQtWidget;

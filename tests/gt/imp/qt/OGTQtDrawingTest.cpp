@@ -213,7 +213,7 @@ TEST_F(SurfaceTest, MouseEventsReachTheItemInWindowCoordinates) {
   std::vector<std::pair<int16_t, int16_t>> seen;
   for (const OGTEvent& e : s.probe->mice) seen.emplace_back(e.Type(), e.Count());
   EXPECT_EQ(seen,
-            (std::vector<std::pair<int16_t, int16_t>>{{1, 1}, {2, 1}, {1, 2}, {2, 1}, {1, 1}}));
+            (std::vector<std::pair<int16_t, int16_t>>{{1, 1}, {2, 1}, {1, 2}, {2, 2}, {1, 1}}));
   EXPECT_EQ(s.probe->mice[2].Point(), OGTPoint(71, 60));
 
   // A double-click event alone (as programs make them) stands for the second press.
