@@ -6,7 +6,8 @@
 //
 // The events the toolkit sees first (key presses, mouse presses, releases and captured moves, the
 // loss of the focus) go to the node before the widget's own handling; a key the toolkit handled
-// never reaches the widget.
+// never reaches the widget. Keys go to controls only (a key a control leaves alone travels up to
+// its window, which does not pass it to the toolkit a second time).
 //
 // Drawn surfaces (lines, planes, circles, lists and the client area of windows and dialogs) keep
 // a picture of what their item drew. A paint brings the picture up to date when it is stale (the
