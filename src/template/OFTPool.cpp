@@ -1,0 +1,35 @@
+#include "template/OFTPool.h"
+
+#include "base/VFile.h"
+#include "base/VStream.h"
+#include "template/OFTApp.h"
+#include "template/OFTStatement.h"
+
+OFTApp* OFTPool::AppAt(int32_t index) const { return dynamic_cast<OFTApp*>(NamedAt(index)); }
+
+OFTApp* OFTPool::FindApp(const char* name) const { return dynamic_cast<OFTApp*>(FindByName(name)); }
+
+void OFTPool::ReadDefinition(VStream& stream) {
+  VString name;
+  VString value;
+  for (;;) {
+    int kind = ReadStatement(stream, name, value);
+    if (kind == kOFTEndOfFile || kind == kOFTEndTag) return;
+    if (kind == kOFTBeginTag && name == "Application") {
+      auto* app = new OFTApp;
+      app->Read(stream);
+      Add(app, true);
+    }
+  }
+}
+
+void ReadDefinitionFile(OFTPool& pool, VDirElement* file) {
+  if (file == nullptr || !file->IsFile()) return;
+  auto* entry = static_cast<VFile*>(file);
+  bool wasOpen = entry->IsOpen();
+  VFileStream* stream = entry->ReadStream();
+  if (stream == nullptr) return;
+  stream->SeekStart();
+  pool.ReadDefinition(*stream);
+  if (!wasOpen) entry->Close();
+}
