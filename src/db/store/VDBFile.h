@@ -86,6 +86,16 @@ class VDBFile : public VIOSync, public VObj {
   VResult Close();
   // Writes every changed block through the backup; raises VFailure(-1) on any failure.
   VResult Flush() override;
+  // Closes without writing anything: the changes since the last complete flush are dropped and the
+  // files keep (or, with a backup left to replay, regain at the next Open) that flush's state.
+  // For a file whose state in memory can no longer be trusted. Nothing when not open.
+  void Abandon();
+  // A file whose changes must be durable before any of this file's: every flush of this file
+  // (Flush, a write-back the cache asks for, Close) first flushes that one, and fails when it
+  // fails. The transaction log is made the predecessor of the files whose changes it records, so
+  // that no change reaches the disk before the record that undoes it. Null: none.
+  void SetFlushFirst(VDBFile* first) { flushFirst_ = first; }
+  VDBFile* FlushFirst() const { return flushFirst_; }
 
   // Builds every key of the schema (all keys are dropped first) / one key from the records. A key
   // enters the directory only once it is complete: a failed build drops what it made and answers
@@ -210,6 +220,8 @@ class VDBFile : public VIOSync, public VObj {
   // was already durable.
   VResult FlushFiles(const char** step, bool* marked);
   VResult WriteBackup(VFile& backup, const char** step, bool* marked);
+  // Flushes the predecessor (SetFlushFirst) when it has changes: 0 or its failure.
+  VResult FlushPredecessor();
   void CloseFiles(bool discard);
   [[noreturn]] void Fatal(const char* where, VResult code) const;
 
@@ -248,6 +260,7 @@ class VDBFile : public VIOSync, public VObj {
   bool readOnly_ = false;
   // A flush failed after its backup was complete: the backup must be replayed, not replaced.
   bool replayPending_ = false;
+  VDBFile* flushFirst_ = nullptr;
   std::unique_ptr<VCioMap> index_;
   std::unique_ptr<VCioFsp> data_;
   std::unique_ptr<VRBCvt> map_;
