@@ -157,7 +157,7 @@ class VDBHandle : public VLongDataStore {
   VResult SetAdd(int32_t fileNumber, int32_t set, std::span<const uint32_t> records);
   VResult SetRemove(int32_t fileNumber, int32_t set, uint32_t r);
   VResult SetRemove(int32_t fileNumber, int32_t set, std::span<const uint32_t> records);
-  // Sorts by a sort description ("[item] %D" ...); SortCancel returns to record-number order.
+  // Sorts by a sort description ("[age]%D [name]" ...); SortCancel returns to record-number order.
   VResult SortSet(int32_t fileNumber, int32_t set, std::string_view description);
   VResult SortCancel(int32_t fileNumber, int32_t set);
   // The user's sets (of every file), and the one at a position among them (-2133 when none).

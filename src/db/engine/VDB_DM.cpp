@@ -8,8 +8,10 @@
 #include "db/engine/VCMD.h"
 #include "db/engine/VEngineCodes.h"
 #include "db/engine/VUQue.h"
+#include "db/schema/VConfig.h"
 #include "db/schema/VRecord.h"
 #include "db/schema/VSchema.h"
+#include "db/store/VCash.h"
 #include "db/store/VDBFile.h"
 
 namespace {
@@ -121,6 +123,9 @@ VResult VDB_DM::Change(VCMD& command) {
   VUQue* user = command.Queue();
   uint32_t r = static_cast<uint32_t>(request.Value(VDML::kRID));
   const bool logged = engine_->TransactionLogFile() != nullptr;
+  // The change and its log record are one operation for the cache: nothing is written back
+  // between them, so the change can never reach the disk without the record that undoes it.
+  VCashUpdate operation(Config()->Cache());
   VResult result;
   int32_t option;
   switch (command.Code()) {
@@ -152,14 +157,16 @@ VResult VDB_DM::Change(VCMD& command) {
       if (result == kVOk) command.Answer().Set(VDML::kRID, static_cast<int32_t>(r));
       break;
   }
-  if (result != kVOk || !logged) return result;
-  VResult recorded = internal_.RecordChange(user, FileNumber(), r, option, oldImage_, image_);
-  if (recorded != kVOk) {
-    TakeBack(option, r, oldImage_);
-    command.Answer().Remove(VDML::kRID);
-    return recorded;
+  if (result == kVOk && logged) {
+    VResult recorded = internal_.RecordChange(user, FileNumber(), r, option, oldImage_, image_);
+    if (recorded != kVOk) {
+      TakeBack(option, r, oldImage_);
+      command.Answer().Remove(VDML::kRID);
+      result = recorded;
+    }
   }
-  return kVOk;
+  operation.End();
+  return result;
 }
 
 void VDB_DM::TakeBack(int32_t option, uint32_t record, const std::vector<uint8_t>& oldImage) {

@@ -8,9 +8,11 @@
 #include "db/engine/VEngineCodes.h"
 #include "db/engine/VSysRecord.h"
 #include "db/engine/VUQue.h"
+#include "db/schema/VConfig.h"
 #include "db/schema/VRecord.h"
 #include "db/schema/VSchema.h"
 #include "db/schema/VSystemSchemas.h"
+#include "db/store/VCash.h"
 #include "db/store/VDBFile.h"
 
 namespace {
@@ -85,6 +87,14 @@ int32_t VDB_Value::PieceLength() const {
 
 VResult VDB_Value::ExecuteCommand(VCMD& command) {
   if (!open_) return kVFileNotOpen;
+  // A change and its log record are one operation for the cache (see VDB_DM).
+  VCashUpdate operation(Config()->Cache());
+  VResult result = Run(command);
+  operation.End();
+  return result;
+}
+
+VResult VDB_Value::Run(VCMD& command) {
   const VDML& request = command.Request();
   VDML& answer = command.Answer();
   VUQue* user = command.Queue();

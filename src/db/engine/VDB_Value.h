@@ -33,6 +33,9 @@ class VDB_Value : public VDB_A {
 
   // The largest piece: MacRLength rounded down to a multiple of 256, less 256.
   int32_t PieceLength() const;
+
+ private:
+  VResult Run(VCMD& command);
 };
 
 // Run-length compression of a piece, and its reverse (false for runs that break off).

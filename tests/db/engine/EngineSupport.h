@@ -50,12 +50,12 @@ class EngineEnv {
   explicit EngineEnv(EngineOptions options = EngineOptions()) : dir_(true), options_(options) {
     Start();
   }
-  ~EngineEnv() { Stop(); }
+  ~EngineEnv() { Stop(true); }
 
-  // A new engine and handle on the same folder, as after a restart (the old ones go without
-  // closing the database when abandon is set).
-  void Restart() {
-    Stop();
+  // A new engine and handle on the same folder, as after a restart; without closeFirst the old
+  // engine goes without closing its database.
+  void Restart(bool closeFirst = true) {
+    Stop(closeFirst);
     Start();
   }
 
@@ -83,8 +83,8 @@ class EngineEnv {
     main->SetCacheSize(options_.cacheKilobytes, false);
     handle_ = std::make_unique<VDBHandle>(engine_.get());
   }
-  void Stop() {
-    if (handle_ != nullptr) handle_->Close();
+  void Stop(bool closeFirst) {
+    if (handle_ != nullptr && closeFirst) handle_->Close();
     handle_.reset();
     engine_.reset();
   }
