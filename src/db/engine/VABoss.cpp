@@ -279,7 +279,7 @@ VResult VABoss::OpenDatabase(VCMD&) {
   VResult result = kVOk;
   if (Config()->TransactionLog()) {
     transactionLog_ = MakeTlogExecutor();
-    result = transactionLog_->Schema() != nullptr ? transactionLog_->Open() : kVTargetUnavailable;
+    result = transactionLog_->Schema() != nullptr ? OpenLog() : kVTargetUnavailable;
   }
   if (result == kVOk && Config()->ValueFile()) {
     valueFile_ = MakeValueExecutor();
@@ -292,6 +292,19 @@ VResult VABoss::OpenDatabase(VCMD&) {
     open_ = false;
   }
   return result;
+}
+
+VResult VABoss::OpenLog() {
+  // A database made while TLOG was off gets its log when TLOG is switched on: an empty log has
+  // nothing pending. A log with one of its two files missing is a damaged log and is not replaced.
+  const std::string name = transactionLog_->Schema()->StorageName();
+  const VFile index(name + ".idx", Config()->IndexDirectory(VDB_Tlog::kFileNumber));
+  const VFile data(name + ".dat", Config()->DataDirectory(VDB_Tlog::kFileNumber));
+  if (!index.Exists() && !data.Exists()) {
+    VResult made = transactionLog_->CreateDBFile();
+    if (made != kVOk) return made;
+  }
+  return transactionLog_->Open();
 }
 
 VResult VABoss::CloseFiles() {

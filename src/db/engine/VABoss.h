@@ -51,7 +51,8 @@ class VABoss : public VBoss {
   // directory that holds the working directory or the configuration file is refused (-18) before
   // anything is removed.
   virtual VResult EraseDatabase(VCMD& command);
-  // "Open": the transaction log (TLOG) and the value file (VALUE); -401 when open.
+  // "Open": the transaction log (TLOG; made first when the database has none yet) and the value
+  // file (VALUE); -401 when open.
   virtual VResult OpenDatabase(VCMD& command);
   // "Close": every open file is flushed and closed, then the system files; -501 when closed.
   virtual VResult CloseDatabase(VCMD& command);
@@ -104,6 +105,8 @@ class VABoss : public VBoss {
 
  private:
   VResult CreateSystemFiles(std::vector<std::unique_ptr<VDB_A>>* made);
+  // Opens the transaction log, creating it first when neither of its files exists.
+  VResult OpenLog();
   VResult CheckErasable() const;
 
   bool open_ = false;

@@ -115,3 +115,38 @@ TEST(VUQueTest, AHoldBelongsToOneQueueUntilItIsReleased) {
   EXPECT_TRUE(second.TakeHold(1, 5));
   EXPECT_FALSE(first.TakeHold(1, 5));
 }
+
+TEST(VSystemFileTest, SwitchingTheLogOnLaterGivesTheDatabaseALog) {
+  EngineEnv env;
+  env.CreateShop();
+  uint32_t r = 0;
+  ASSERT_EQ(env.Handle().Insert(kPeople, Person("Sato", "1"), &r), kVOk);
+  ASSERT_EQ(env.Handle().Close(), kVOk);
+  env.Engine().Config()->MainSection()->SetTransactionLog(true, false);
+  ASSERT_EQ(env.Handle().Open(), kVOk);
+  EXPECT_TRUE(env.Exists("INDEX/@Tlog.idx"));
+  ASSERT_EQ(env.Handle().Insert(kPeople, Person("Ito", "2"), &r), kVOk);
+  ASSERT_EQ(env.Handle().Cancel(), kVOk);
+  VRecord record;
+  EXPECT_EQ(env.Handle().Read(kPeople, r, &record), kVRecordNotFound);
+  EXPECT_EQ(env.Handle().Read(kPeople, 1, &record), kVOk);
+}
+
+TEST(VSystemFileTest, EraseRemovesTheDatabaseFoldersButNeverTheWorkingDirectory) {
+  EngineEnv env;
+  env.CreateShop();
+  VDBHandle& db = env.Handle();
+  EXPECT_EQ(db.EraseDatabase(), kVFileAlreadyOpen);
+  ASSERT_EQ(db.Close(), kVOk);
+  ASSERT_EQ(db.EraseDatabase(), kVOk);
+  EXPECT_FALSE(env.Exists("INDEX"));
+  EXPECT_FALSE(env.Exists("DATA"));
+  EXPECT_NE(db.Open(), kVOk);
+  // A database kept in the working directory itself: erasing would take everything with it.
+  env.Engine().Config()->MainSection()->SetDatabasePaths(std::nullopt, std::nullopt, false);
+  ASSERT_EQ(db.CreateDatabase("Here", ""), kVOk);
+  EXPECT_TRUE(env.Exists("@DDD.idx"));
+  EXPECT_EQ(db.EraseDatabase(), kVRmdirFailed);
+  EXPECT_TRUE(env.Exists("@DDD.idx"));
+  ASSERT_EQ(db.Open(), kVOk);
+}
