@@ -144,6 +144,10 @@ bool VBTree::CheckNode(const VCashBffr* node, bool root) {
 
 VCashBffr* VBTree::ReadNode(uint32_t block, bool root) {
   if (block == 0 || block > kVMaxBlockNumber) return nullptr;
+  // A node met twice on one path is a cycle: the tree is broken.
+  for (int32_t level = 0; level < depth_; ++level) {
+    if (frames_[level].block == block) return nullptr;
+  }
   VResult error = kVOk;
   VCashBffr* node = file_->GetBlock(block, &error);
   if (node == nullptr) return nullptr;
