@@ -32,7 +32,8 @@ class BrokenTree : public ::testing::Test {
     block->SetBlockHeader(3, 0, 0);
     file_.File().MarkDirty(block);
     file_.File().Release(block);
-    for (uint32_t b = 0; b <= *file_.AllocatedBlocks().rbegin(); ++b) saved_.push_back(file_.Block(b));
+    for (uint32_t b = 0; b <= *file_.AllocatedBlocks().rbegin(); ++b)
+      saved_.push_back(file_.Block(b));
   }
 
   static std::string Key(uint32_t n) {
@@ -97,16 +98,16 @@ TEST_F(BrokenTree, DamagedLeavesAreReportedAndNeverReadPastTheirBlock) {
   const uint32_t leaf = FirstChild(inner);
   const std::string routed = FirstKey(leaf);
   const std::vector<std::function<void(std::vector<uint8_t>&)>> damages = {
-      [](std::vector<uint8_t>& b) { VPutU16(&b[2], 2045); },                   // beyond the payload
-      [](std::vector<uint8_t>& b) { VPutU16(&b[2], VGetU16(&b[2]) - 1); },     // cuts an entry
-      [](std::vector<uint8_t>& b) { VPutU16(&b[2], VGetU16(&b[2]) + 1); },     // a stray byte
-      [](std::vector<uint8_t>& b) { b[4] = 255; },                             // key past in use
-      [](std::vector<uint8_t>& b) { VPutU16(&b[5 + b[4]], 0); },               // empty list
-      [](std::vector<uint8_t>& b) { VPutU16(&b[5 + b[4]], 600); },             // list too long
-      [](std::vector<uint8_t>& b) { VPutU16(&b[5 + b[4]], 0x1000 | 1); },      // unknown flag
-      [](std::vector<uint8_t>& b) { b[1] = 4; },                               // other key
-      [](std::vector<uint8_t>& b) { b[0] = 3; },                               // other kind
-      [](std::vector<uint8_t>& b) { VPutU16(&b[2], 0); },                      // empty leaf
+      [](std::vector<uint8_t>& b) { VPutU16(&b[2], 2045); },                // beyond the payload
+      [](std::vector<uint8_t>& b) { VPutU16(&b[2], VGetU16(&b[2]) - 1); },  // cuts an entry
+      [](std::vector<uint8_t>& b) { VPutU16(&b[2], VGetU16(&b[2]) + 1); },  // a stray byte
+      [](std::vector<uint8_t>& b) { b[4] = 255; },                          // key past in use
+      [](std::vector<uint8_t>& b) { VPutU16(&b[5 + b[4]], 0); },            // empty list
+      [](std::vector<uint8_t>& b) { VPutU16(&b[5 + b[4]], 600); },          // list too long
+      [](std::vector<uint8_t>& b) { VPutU16(&b[5 + b[4]], 0x1000 | 1); },   // unknown flag
+      [](std::vector<uint8_t>& b) { b[1] = 4; },                            // other key
+      [](std::vector<uint8_t>& b) { b[0] = 3; },                            // other kind
+      [](std::vector<uint8_t>& b) { VPutU16(&b[2], 0); },                   // empty leaf
   };
   for (size_t i = 0; i < damages.size(); ++i) {
     SCOPED_TRACE(i);

@@ -135,8 +135,8 @@ class ModelRun {
     Modelled& m = unique_;
     const bool grow = m.live.size() < 3500 ? Below(100) < 62 : Below(100) < 40;
     if (grow || m.live.empty()) {
-      const std::string key = Below(20) == 0 && !m.live.empty() ? m.live[Below(m.live.size())].first
-                                                                : RandomKey(true);
+      const std::string key =
+          Below(20) == 0 && !m.live.empty() ? m.live[Below(m.live.size())].first : RandomKey(true);
       const uint32_t r = ++lastRecord_;
       const bool taken = m.model.count(key) != 0;
       ASSERT_EQ(Insert(m, key, r), taken ? kVUniqueTaken : kVOk) << key.size();
@@ -212,12 +212,10 @@ class ModelRun {
       TreeShape& shape = shapes[i++];
       TreeChecker checker(file_.File(), m->tree->KeyNumber(), m->tree->IsUnique());
       ASSERT_TRUE(checker.Check(m->tree->Root(), &shape));
-      ASSERT_TRUE(std::equal(shape.contents.begin(), shape.contents.end(), m->model.begin(),
-                             m->model.end(), [](const auto& a, const auto& b) {
-                               return a.first == b.first && a.second == b.second;
-                             }))
-          << "the tree holds " << shape.contents.size() << " pairs, the model "
-          << m->model.size();
+      ASSERT_TRUE(std::equal(
+          shape.contents.begin(), shape.contents.end(), m->model.begin(), m->model.end(),
+          [](const auto& a, const auto& b) { return a.first == b.first && a.second == b.second; }))
+          << "the tree holds " << shape.contents.size() << " pairs, the model " << m->model.size();
       m->highest = std::max(m->highest, shape.height);
       m->longestChain = std::max(m->longestChain, shape.longestChain);
       reached.insert(shape.blocks.begin(), shape.blocks.end());
@@ -309,7 +307,8 @@ class ModelRun {
         pattern = RandomKey(false).substr(0, 1 + Below(4));
       } else {
         pattern = SomeKey(m);
-        pattern = Below(2) ? (pattern + "ab").substr(0, 255) : pattern.substr(0, pattern.size() / 2 + 1);
+        pattern =
+            Below(2) ? (pattern + "ab").substr(0, 255) : pattern.substr(0, pattern.size() / 2 + 1);
       }
       std::vector<uint8_t> value = Value(pattern);
       ASSERT_EQ(m.tree->OpScan(op, value.data(), &set), kVOk);

@@ -44,7 +44,8 @@ std::vector<std::string> ReadAll(VDBFile& file, VListMgr& sets, int32_t id) {
   while ((result = file.KSRead(&sets, id, &key, &records)) == kVOk) {
     std::string entry(key.begin() + 1, key.end());
     entry += ':';
-    for (size_t i = 0; i < records.size(); ++i) entry += (i ? "," : "") + std::to_string(records[i]);
+    for (size_t i = 0; i < records.size(); ++i)
+      entry += (i ? "," : "") + std::to_string(records[i]);
     entries.push_back(entry);
   }
   EXPECT_EQ(result, kVEnd);
@@ -57,7 +58,8 @@ TreeMap NamesOf(VDBFile& file) {
   TreeMap names;
   for (uint32_t r = 1; r <= file.MaxRNbr(); ++r) {
     std::vector<uint8_t> bytes;
-    if (file.GetItem(r, 1, 0, &bytes) == kVOk) names.emplace(std::string(bytes.begin(), bytes.end()), r);
+    if (file.GetItem(r, 1, 0, &bytes) == kVOk)
+      names.emplace(std::string(bytes.begin(), bytes.end()), r);
   }
   return names;
 }
@@ -91,10 +93,10 @@ TEST(VDBFileKeys, KeySequencesReadEntriesInOrderUnderIdsSharedWithOtherObjects) 
   std::vector<uint8_t> key;
   std::vector<uint32_t> records;
   EXPECT_EQ(file->KSRead(&sets, 1, &key, &records), kVNoSuchSet);
-  EXPECT_EQ(ReadAll(*file, sets, id),
-            (std::vector<std::string>{"apple:" + std::to_string(apple) + "," + std::to_string(apple2),
-                                      "fig:" + std::to_string(fig),
-                                      "pear:" + std::to_string(pear)}));
+  EXPECT_EQ(
+      ReadAll(*file, sets, id),
+      (std::vector<std::string>{"apple:" + std::to_string(apple) + "," + std::to_string(apple2),
+                                "fig:" + std::to_string(fig), "pear:" + std::to_string(pear)}));
 
   // From a value, compared as stored: "b" starts at fig, "fig" at fig, "zz" finds nothing.
   ASSERT_EQ(file->KSLocate(&sets, 2, Stored("b"), &id), kVOk);
@@ -292,7 +294,8 @@ TEST(VDBFileKeys, KeysAgreeWithTheirRecordsAfterACrash) {
           if (file->InsRecord(nullptr, Span(image), &r) != kVOk) _exit(11);
           live.push_back(r);
         } else if (choice < 8) {
-          if (file->UpdRecord(nullptr, live[random() % live.size()], Span(image)) != kVOk) _exit(12);
+          if (file->UpdRecord(nullptr, live[random() % live.size()], Span(image)) != kVOk)
+            _exit(12);
         } else {
           const size_t at = random() % live.size();
           if (file->DelRecord(nullptr, live[at]) != kVOk) _exit(13);
@@ -311,7 +314,8 @@ TEST(VDBFileKeys, KeysAgreeWithTheirRecordsAfterACrash) {
     EXPECT_GT(names.size(), 0u);
     EXPECT_EQ(TreeContents(*file->Keys().Key(2)), names);
     TreeMap reversed;
-    for (const auto& [name, r] : names) reversed.emplace(std::string(name.rbegin(), name.rend()), r);
+    for (const auto& [name, r] : names)
+      reversed.emplace(std::string(name.rbegin(), name.rend()), r);
     EXPECT_EQ(TreeContents(*file->Keys().Reverse(3)), reversed);
     ASSERT_EQ(file->Close(), kVOk);
   }
