@@ -6,10 +6,14 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <fstream>
+#include <iterator>
 #include <random>
 
 #include "BTreeSupport.h"
 #include "Sjis.h"
+#include "TempDir.h"
+#include "base/VDebug.h"
 #include "db/schema/VValue.h"
 #include "db/store/VDBCodes.h"
 
@@ -425,7 +429,15 @@ TEST(VBTree, ASixthLevelIsNeverBuiltAndTheRefusedInsertChangesNothing) {
   };
   const std::vector<uint8_t> before = images();
   const std::set<uint32_t> blocksBefore = file.AllocatedBlocks();
-  EXPECT_THROW(Insert(*tree, Text(255, limit), limit + 1), VFailure);
+  {
+    TempDir logDir(true);
+    StartLog("trees", false);
+    EXPECT_THROW(Insert(*tree, Text(255, limit), limit + 1), VFailure);
+    StopLog();
+    std::ifstream log("trees.log");
+    std::string text((std::istreambuf_iterator<char>(log)), std::istreambuf_iterator<char>());
+    EXPECT_NE(text.find("...ERROR... VTree::PushRoot Btree Stack overflow:5"), std::string::npos);
+  }
   EXPECT_EQ(file.AllocatedBlocks(), blocksBefore);
   EXPECT_EQ(images(), before);
   ASSERT_TRUE(checker.Check(tree->Root(), &shape));
