@@ -92,7 +92,8 @@ class VDBHandle : public VLongDataStore {
   // Opens the database; a name is given to the user queue. The password is not checked. -401 when
   // open.
   VResult Open(std::string_view userName = {}, std::string_view password = {});
-  // Commits, drops the user's sets and holds and closes; 0 when the database is not open.
+  // Commits the user's transaction, drops the sets and holds of every user of the engine and
+  // closes; 0 when the database is not open.
   VResult Close();
   // Flushes every open file.
   VResult Flush();
