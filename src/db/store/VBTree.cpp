@@ -57,7 +57,7 @@ void VBTree::Prepare() {
   if (payload_ != payload || work_.empty()) {
     payload_ = payload;
     work_.assign(static_cast<size_t>(payload_) * kWorkSlots, 0);
-    offsets_.reserve(static_cast<size_t>(payload_ / 4 + 1));
+    parsed_.assign(kParsedSlots, Parsed());
   }
 }
 
@@ -69,7 +69,7 @@ bool VBTree::IsRootNode(const VCashBffr* node) const { return node->BlockKind() 
 
 int32_t VBTree::EntrySize(const VCashBffr* node, int32_t at) const {
   const uint8_t* entry = node->Payload() + at;
-  const int32_t key = KeySize(entry, payload_ - at);
+  const int32_t key = KeyLength(entry, payload_ - at);
   if (!IsLeaf(node)) return key + (unique_ ? 3 : 6);
   if (unique_) return key + 3;
   return key + 2 + 3 * (VGetU16(entry + key) & kCountMask);
@@ -77,20 +77,20 @@ int32_t VBTree::EntrySize(const VCashBffr* node, int32_t at) const {
 
 uint32_t VBTree::ChildAt(const VCashBffr* node, int32_t at) const {
   const uint8_t* entry = node->Payload() + at;
-  return VGetU24(entry + KeySize(entry, payload_ - at) + (unique_ ? 0 : 3));
+  return VGetU24(entry + KeyLength(entry, payload_ - at) + (unique_ ? 0 : 3));
 }
 
 uint32_t VBTree::InnerRecordAt(const VCashBffr* node, int32_t at) const {
   if (unique_) return 0;
   const uint8_t* entry = node->Payload() + at;
-  return VGetU24(entry + KeySize(entry, payload_ - at));
+  return VGetU24(entry + KeyLength(entry, payload_ - at));
 }
 
 uint32_t VBTree::SeparatorRecord(const VCashBffr* node) const {
   if (unique_ || InUse(node) == 0) return 0;
   if (!IsLeaf(node)) return InnerRecordAt(node, 0);
   const uint8_t* entry = node->Payload();
-  const int32_t key = KeySize(entry, payload_);
+  const int32_t key = KeyLength(entry, payload_);
   return (VGetU16(entry + key) & kContinues) ? VGetU24(entry + key + 2) : 0;
 }
 
@@ -105,16 +105,23 @@ int32_t VBTree::PrevOffset(const VCashBffr* node, int32_t pos) const {
 }
 
 int32_t VBTree::ParseNode(const VCashBffr* node) {
-  offsets_.clear();
+  Parsed& slot = IsLeaf(node) ? leaf_ : parsed_[node->BlockNumber() % kParsedSlots];
+  offsets_ = &slot.offsets;
+  if (slot.node == node && slot.sequence == node->Sequence() && slot.version == node->Version()) {
+    return static_cast<int32_t>(slot.offsets.size());
+  }
+  slot.node = nullptr;
+  std::vector<uint16_t>& offsets = slot.offsets;
+  offsets.clear();
   const int32_t used = InUse(node);
   if (used > payload_) return -1;
   const bool leaf = IsLeaf(node);
   const uint8_t* payload = node->Payload();
   int32_t at = 0;
   while (at < used) {
-    offsets_.push_back(static_cast<uint16_t>(at));
+    offsets.push_back(static_cast<uint16_t>(at));
     const int32_t room = used - at;
-    const int32_t key = KeySize(payload + at, room);
+    const int32_t key = KeyLength(payload + at, room);
     if (key < 1) return -1;
     int32_t size;
     if (!leaf) {
@@ -131,7 +138,10 @@ int32_t VBTree::ParseNode(const VCashBffr* node) {
     if (size > room) return -1;
     at += size;
   }
-  return static_cast<int32_t>(offsets_.size());
+  slot.node = node;
+  slot.sequence = node->Sequence();
+  slot.version = node->Version();
+  return static_cast<int32_t>(offsets.size());
 }
 
 bool VBTree::CheckNode(const VCashBffr* node, bool root) {
@@ -144,6 +154,10 @@ bool VBTree::CheckNode(const VCashBffr* node, bool root) {
 
 VCashBffr* VBTree::ReadNode(uint32_t block, bool root) {
   if (block == 0 || block > kVMaxBlockNumber) return nullptr;
+  // A node met twice on one path is a cycle: the tree is broken.
+  for (int32_t level = 0; level < depth_; ++level) {
+    if (frames_[level].block == block) return nullptr;
+  }
   VResult error = kVOk;
   VCashBffr* node = file_->GetBlock(block, &error);
   if (node == nullptr) return nullptr;
@@ -156,7 +170,7 @@ VCashBffr* VBTree::ReadNode(uint32_t block, bool root) {
 
 int VBTree::CompareInner(const VCashBffr* node, int32_t at, const uint8_t* key,
                          uint32_t record) const {
-  int c = CompareKeys(node->Payload() + at, key);
+  int c = Compare(node->Payload() + at, key);
   if (c != 0 || unique_) return c;
   const uint32_t own = InnerRecordAt(node, at);
   return own < record ? -1 : (own > record ? 1 : 0);
@@ -171,7 +185,9 @@ int VBTree::Descend(const uint8_t* key, uint32_t record) {
   PushNode(root_, node);
   if (InUse(node) == 0) return kEmpty;
   for (;;) {
-    int32_t count = static_cast<int32_t>(offsets_.size());  // parsed when the node was read
+    // Offsets of the node just read.
+    const uint16_t* offsets = offsets_->data();
+    const int32_t count = static_cast<int32_t>(offsets_->size());
     if (!IsLeaf(node)) {
       if (count == 0) return kBroken;
       // The last entry not above (key, record); the first entry takes everything below it.
@@ -179,13 +195,13 @@ int VBTree::Descend(const uint8_t* key, uint32_t record) {
       int32_t high = count;
       while (low < high) {
         int32_t mid = (low + high) / 2;
-        if (CompareInner(node, offsets_[mid], key, record) <= 0) {
+        if (CompareInner(node, offsets[mid], key, record) <= 0) {
           low = mid + 1;
         } else {
           high = mid;
         }
       }
-      frames_[0].pos = offsets_[low - 1];
+      frames_[0].pos = offsets[low - 1];
       const uint32_t child = ChildAt(node, frames_[0].pos);
       if (depth_ >= kMaxDepth) return kBroken;
       node = ReadNode(child, false);
@@ -198,7 +214,7 @@ int VBTree::Descend(const uint8_t* key, uint32_t record) {
     int32_t high = count;
     while (low < high) {
       int32_t mid = (low + high) / 2;
-      if (CompareKeys(node->Payload() + offsets_[mid], key) < 0) {
+      if (Compare(node->Payload() + offsets[mid], key) < 0) {
         low = mid + 1;
       } else {
         high = mid;
@@ -208,19 +224,19 @@ int VBTree::Descend(const uint8_t* key, uint32_t record) {
       frames_[0].pos = InUse(node);
       return kNotFound;
     }
-    if (CompareKeys(node->Payload() + offsets_[low], key) != 0) {
-      frames_[0].pos = offsets_[low];
+    if (Compare(node->Payload() + offsets[low], key) != 0) {
+      frames_[0].pos = offsets[low];
       return kNotFound;
     }
     if (!unique_) {
       while (low + 1 < count) {
-        const uint8_t* next = node->Payload() + offsets_[low + 1];
-        const int32_t size = KeySize(next, payload_ - offsets_[low + 1]);
+        const uint8_t* next = node->Payload() + offsets[low + 1];
+        const int32_t size = KeyLength(next, payload_ - offsets[low + 1]);
         if (!(VGetU16(next + size) & kContinues) || VGetU24(next + size + 2) > record) break;
         ++low;
       }
     }
-    frames_[0].pos = offsets_[low];
+    frames_[0].pos = offsets[low];
     return kFound;
   }
 }
@@ -304,7 +320,7 @@ VResult VBTree::InsertKey(const uint8_t* value, uint32_t record) {
   if (record == 0 || record > kMaxRecord) return operation.Finish(kVTreeUnusable);
   uint8_t* key = WorkArea(kSoughtSlot);
   MakeKey(key, value);
-  if (KeySize(key, payload_) > MaxKeySize()) return operation.Finish(kVTreeUnusable);
+  if (KeyLength(key, payload_) > MaxKeySize()) return operation.Finish(kVTreeUnusable);
   VResult result;
   switch (Descend(key, record)) {
     case kFound:
@@ -355,7 +371,7 @@ int32_t WriteInnerEntry(uint8_t* out, const uint8_t* key, int32_t keySize, bool 
 VResult VBTree::InsertFirst(const uint8_t* key, uint32_t record) {
   const uint32_t block = file_->AllocBlock();
   if (block == 0) return kVNoRecordBlock;
-  const int32_t keySize = KeySize(key, payload_);
+  const int32_t keySize = KeyLength(key, payload_);
   VCashBffr* leaf = file_->NewBlock(block);
   const int32_t size = WriteLeafEntry(leaf->Payload(), key, keySize, unique_, record);
   leaf->SetBlockHeader(kLeafKind, KeyNumber(), static_cast<uint16_t>(size));
@@ -375,7 +391,7 @@ VResult VBTree::InsertNew(const uint8_t* key, uint32_t record) {
     if (reserved != kVOk) return reserved;
   }
   uint8_t* entry = WorkArea(0);
-  const int32_t size = WriteLeafEntry(entry, key, KeySize(key, payload_), unique_, record);
+  const int32_t size = WriteLeafEntry(entry, key, KeyLength(key, payload_), unique_, record);
   VResult result = PutEntry(0, entry, size, true);
   if (result == kVOk && frames_[0].pos == 0) result = FixSeparators(0);
   return result;
@@ -384,7 +400,7 @@ VResult VBTree::InsertNew(const uint8_t* key, uint32_t record) {
 VResult VBTree::AddToList(uint32_t record) {
   Frame* f = &frames_[0];
   uint8_t* entry = f->node->Payload() + f->pos;
-  int32_t keySize = KeySize(entry, payload_ - f->pos);
+  int32_t keySize = KeyLength(entry, payload_ - f->pos);
   const int32_t count = VGetU16(entry + keySize) & kCountMask;
   bool present = false;
   const int32_t index = ListSearch(entry + keySize + 2, count, record, &present);
@@ -415,7 +431,7 @@ VResult VBTree::DivideList(uint32_t record, int32_t index) {
   Frame& f = frames_[0];
   uint8_t* payload = f.node->Payload();
   uint8_t* entry = payload + f.pos;
-  const int32_t keySize = KeySize(entry, payload_ - f.pos);
+  const int32_t keySize = KeyLength(entry, payload_ - f.pos);
   const uint16_t word = VGetU16(entry + keySize);
   uint8_t* merged = WorkArea(kListSlot);
   uint8_t* records = entry + keySize + 2;
@@ -571,11 +587,11 @@ VResult VBTree::SplitRoot(int32_t level, int32_t at, bool keepAtEnd) {
   right->SetBlockHeader(kInnerKind, KeyNumber(), static_cast<uint16_t>(used - at));
   uint8_t* payload = root->Payload();
   const int32_t leftSize =
-      WriteInnerEntry(payload, left->Payload(), KeySize(left->Payload(), payload_), unique_,
+      WriteInnerEntry(payload, left->Payload(), KeyLength(left->Payload(), payload_), unique_,
                       SeparatorRecord(left), leftBlock);
-  const int32_t rightSize = WriteInnerEntry(payload + leftSize, right->Payload(),
-                                            KeySize(right->Payload(), payload_), unique_,
-                                            SeparatorRecord(right), rightBlock);
+  const int32_t rightSize =
+      WriteInnerEntry(payload + leftSize, right->Payload(), KeyLength(right->Payload(), payload_),
+                      unique_, SeparatorRecord(right), rightBlock);
   root->SetBlockHeader(kRootKind, KeyNumber(), static_cast<uint16_t>(leftSize + rightSize));
   file_->MarkDirty(left);
   file_->MarkDirty(right);
@@ -609,7 +625,8 @@ VResult VBTree::InsertSeparator(int32_t level, const uint8_t* key, uint32_t reco
                                 bool moveTo) {
   if (level < 1 || level >= depth_) return kVTreeUnusable;
   uint8_t* entry = WorkArea(level);
-  const int32_t size = WriteInnerEntry(entry, key, KeySize(key, payload_), unique_, record, block);
+  const int32_t size =
+      WriteInnerEntry(entry, key, KeyLength(key, payload_), unique_, record, block);
   Frame& parent = frames_[level];
   const int32_t current = EntrySize(parent.node, parent.pos);
   parent.pos += current;
@@ -623,11 +640,11 @@ VResult VBTree::InsertSeparator(int32_t level, const uint8_t* key, uint32_t reco
 
 VResult VBTree::ReplaceSeparator(int32_t level, const uint8_t* key, uint32_t record) {
   if (level < 1 || level >= depth_) return kVTreeUnusable;
-  const int32_t newKey = KeySize(key, payload_);
+  const int32_t newKey = KeyLength(key, payload_);
   int32_t oldKey;
   {
     const Frame& f = frames_[level];
-    oldKey = KeySize(f.node->Payload() + f.pos, payload_ - f.pos);
+    oldKey = KeyLength(f.node->Payload() + f.pos, payload_ - f.pos);
   }
   if (newKey > oldKey) {
     VResult result = GrowEntry(level, newKey - oldKey);
@@ -656,8 +673,8 @@ VResult VBTree::FixSeparators(int32_t level) {
     const uint32_t record = SeparatorRecord(child);
     const Frame& parent = frames_[l + 1];
     const uint8_t* current = parent.node->Payload() + parent.pos;
-    const int32_t size = KeySize(key, payload_);
-    if (KeySize(current, payload_ - parent.pos) == size &&
+    const int32_t size = KeyLength(key, payload_);
+    if (KeyLength(current, payload_ - parent.pos) == size &&
         std::memcmp(current, key, static_cast<size_t>(size)) == 0 &&
         InnerRecordAt(parent.node, parent.pos) == record) {
       return kVOk;  // the separators above are right already

@@ -14,11 +14,11 @@
 // Record lists are ascending, and ascending across the entries of one chain.
 //
 // Invariants: the root never moves; every other node holds at least one entry; all leaves lie at
-// the same depth; an inner entry's key is its child's first key, and in a non-unique tree its record
-// number is the child's separator number: the first record of the child's first entry when that
-// entry continues a list, else 0 (an inner node's separator number is that of its first entry), so
-// a search for any record of a value lands where the value's list starts. Nodes are never merged:
-// a node is freed when it becomes empty.
+// the same depth; an inner entry's key is its child's first key, and in a non-unique tree its
+// record number is the child's separator number: the first record of the child's first entry when
+// that entry continues a list, else 0 (an inner node's separator number is that of its first
+// entry), so a search for any record of a value lands where the value's list starts. Nodes are
+// never merged: a node is freed when it becomes empty.
 //
 // Bad input: every node is checked when it is read (kind, key number, in-use count within the
 // payload, entries that fill it exactly, list counts 1..512); a node that fails is a broken tree
@@ -28,6 +28,7 @@
 #pragma once
 
 #include <cstdint>
+#include <cstring>
 #include <span>
 #include <utility>
 #include <vector>
@@ -127,6 +128,25 @@ class VBTree : public VTree {
   // keys compared as numbers).
   virtual bool KeepsPrefixesTogether() const { return true; }
 
+  // Declares that keys are a length byte and that many bytes (KeySize is that length), and
+  // whether they compare bytewise (CompareKeys is then a byte comparison, a prefix first): the
+  // node walks use the known forms without a call per entry.
+  void SetKeyForm(bool lengthPrefixed, bool bytewise) {
+    lengthPrefixed_ = lengthPrefixed;
+    bytewise_ = lengthPrefixed && bytewise;
+  }
+  int32_t KeyLength(const uint8_t* key, int32_t available) const {
+    if (lengthPrefixed_) return available >= 1 && key[0] < available ? key[0] + 1 : -1;
+    return KeySize(key, available);
+  }
+  int Compare(const uint8_t* a, const uint8_t* b) const {
+    if (!bytewise_) return CompareKeys(a, b);
+    const size_t common = a[0] < b[0] ? a[0] : b[0];
+    const int c = common ? std::memcmp(a + 1, b + 1, common) : 0;
+    if (c != 0) return c < 0 ? -1 : 1;
+    return a[0] < b[0] ? -1 : (a[0] > b[0] ? 1 : 0);
+  }
+
   // From the root to a leaf: 0 the key is at the position, 1 not present (the position is the
   // insertion point), 2 the tree is empty, 3 broken. In a non-unique tree the position moves on
   // through the entries that continue the key's list while their first record is not above record.
@@ -146,7 +166,7 @@ class VBTree : public VTree {
   uint32_t InnerRecordAt(const VCashBffr* node, int32_t at) const;
   uint32_t SeparatorRecord(const VCashBffr* node) const;
   int32_t PrevOffset(const VCashBffr* node, int32_t pos) const;
-  // Checks a node's layout and lists its entry offsets in offsets_; -1 when malformed.
+  // Checks a node's layout and lists its entry offsets (offsets_); -1 when malformed.
   int32_t ParseNode(const VCashBffr* node);
   bool CheckNode(const VCashBffr* node, bool root);
   VCashBffr* ReadNode(uint32_t block, bool root);
@@ -182,9 +202,23 @@ class VBTree : public VTree {
   bool Passes(int32_t kind, bool swapped, const uint8_t* key, const uint8_t* value) const;
 
   bool unique_ = false;
+  bool lengthPrefixed_ = false;
+  bool bytewise_ = false;
   int32_t payload_ = 0;
   std::vector<uint8_t> work_;
-  std::vector<uint16_t> offsets_;
+  // Entry offsets of recently checked inner node images, by block number: an image met again
+  // unchanged (the same cache entry at the same version) is not walked again; every search passes
+  // the few inner nodes near the root. offsets_ are those of the node checked last.
+  struct Parsed {
+    const VCashBffr* node = nullptr;
+    uint32_t sequence = 0;
+    uint32_t version = 0;
+    std::vector<uint16_t> offsets;
+  };
+  static constexpr size_t kParsedSlots = 64;
+  std::vector<Parsed> parsed_;
+  Parsed leaf_;
+  const std::vector<uint16_t>* offsets_ = nullptr;
   std::vector<uint32_t> reserve_;
   bool reserved_ = false;
   std::vector<uint32_t> taken_;

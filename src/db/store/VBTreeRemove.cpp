@@ -27,7 +27,7 @@ VResult VBTree::DeleteMade(const uint8_t* key, uint32_t record) {
   Frame& f = frames_[0];
   uint8_t* payload = f.node->Payload();
   uint8_t* entry = payload + f.pos;
-  const int32_t keySize = KeySize(entry, payload_ - f.pos);
+  const int32_t keySize = KeyLength(entry, payload_ - f.pos);
   if (unique_) {
     // The value's entry is only removed for the record that holds it.
     if (VGetU24(entry + keySize) != record) return kVNotInList;
@@ -64,7 +64,7 @@ VResult VBTree::MendChain(const uint8_t* key, uint32_t record, uint16_t word) {
     if (Descend(key, record) != kFound) return kVOk;
     Frame& f = frames_[0];
     uint8_t* entry = f.node->Payload() + f.pos;
-    const int32_t keySize = KeySize(entry, payload_ - f.pos);
+    const int32_t keySize = KeyLength(entry, payload_ - f.pos);
     const uint16_t previous = VGetU16(entry + keySize);
     if (previous & kGoesOn) {
       VPutU16(entry + keySize, static_cast<uint16_t>(previous & ~kGoesOn));
@@ -78,8 +78,8 @@ VResult VBTree::MendChain(const uint8_t* key, uint32_t record, uint16_t word) {
   if (found != kVOk) return found == kVEnd ? kVOk : kVTreeUnusable;
   Frame& f = frames_[0];
   uint8_t* entry = f.node->Payload() + f.pos;
-  const int32_t keySize = KeySize(entry, payload_ - f.pos);
-  if (CompareKeys(entry, key) != 0) return kVOk;
+  const int32_t keySize = KeyLength(entry, payload_ - f.pos);
+  if (Compare(entry, key) != 0) return kVOk;
   const uint16_t next = VGetU16(entry + keySize);
   if (!(next & kContinues)) return kVOk;
   VPutU16(entry + keySize, static_cast<uint16_t>(next & ~kContinues));
@@ -123,14 +123,14 @@ VResult VBTree::DeleteRecord(uint32_t record) {
       holds = VGetU24(entry.records + 3 * i) == record;
     }
     if (holds) {
-      const int32_t size = KeySize(entry.key, payload_);
+      const int32_t size = KeyLength(entry.key, payload_);
       keys.insert(keys.end(), entry.key, entry.key + size);
     }
     result = Next();
   }
   if (result != kVEnd) return operation.Finish(kVBrokenTree);
   for (size_t at = 0; at < keys.size();) {
-    const int32_t size = KeySize(keys.data() + at, static_cast<int32_t>(keys.size() - at));
+    const int32_t size = KeyLength(keys.data() + at, static_cast<int32_t>(keys.size() - at));
     result = DeleteMade(keys.data() + at, record);
     // A chain holds a record once: the entries of its other parts no longer have it.
     if (result != kVOk && result != kVKeyAbsent && result != kVNotInList) {

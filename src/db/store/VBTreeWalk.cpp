@@ -107,7 +107,7 @@ VBTree::Entry VBTree::Current() const {
   const Frame& f = frames_[0];
   if (!IsLeaf(f.node) || f.pos >= InUse(f.node)) return entry;
   entry.key = f.node->Payload() + f.pos;
-  const int32_t keySize = KeySize(entry.key, payload_ - f.pos);
+  const int32_t keySize = KeyLength(entry.key, payload_ - f.pos);
   if (unique_) {
     entry.count = 1;
     entry.records = entry.key + keySize;
@@ -164,7 +164,7 @@ VResult VBTree::AddValueEntries(const uint8_t* key, VRMap* set) {
   VResult result = Seek(key, 0);
   while (result == kVOk) {
     const Entry entry = Current();
-    if (CompareKeys(entry.key, key) != 0) break;
+    if (Compare(entry.key, key) != 0) break;
     result = AddEntry(set);
     if (result != kVOk || unique_ || !(entry.word & kGoesOn)) break;
     result = Next();
@@ -179,7 +179,8 @@ VResult VBTree::FinishScan(VRMap* set, VResult result) {
     set->Clear();
     return result;
   }
-  set->Recount();
+  // The set was emptied and then only added to: its counts are exact and no page is empty, so
+  // finishing it leaves nothing to recount.
   return kVOk;
 }
 
@@ -198,9 +199,9 @@ VResult VBTree::RangeScan(const uint8_t* from, const uint8_t* to, VRMap* set) {
   uint8_t* high = WorkArea(kMaxDepth + 1);
   MakeKey(low, from);
   MakeKey(high, to);
-  if (CompareKeys(low, high) > 0) return FinishScan(set, kVOk);
+  if (Compare(low, high) > 0) return FinishScan(set, kVOk);
   VResult result = Seek(low, 0);
-  while (result == kVOk && CompareKeys(Current().key, high) <= 0) {
+  while (result == kVOk && Compare(Current().key, high) <= 0) {
     result = AddEntry(set);
     if (result == kVOk) result = Next();
   }
@@ -217,15 +218,13 @@ VResult VBTree::ListScan(std::span<const uint8_t* const> values, VRMap* set) {
   for (size_t i = 0; i < values.size(); ++i) {
     at[i] = made.size();
     MakeKey(key, values[i]);
-    made.insert(made.end(), key, key + KeySize(key, payload_));
+    made.insert(made.end(), key, key + KeyLength(key, payload_));
   }
-  std::sort(at.begin(), at.end(), [&](size_t a, size_t b) {
-    return CompareKeys(made.data() + a, made.data() + b) < 0;
-  });
-  at.erase(std::unique(at.begin(), at.end(),
-                       [&](size_t a, size_t b) {
-                         return CompareKeys(made.data() + a, made.data() + b) == 0;
-                       }),
+  std::sort(at.begin(), at.end(),
+            [&](size_t a, size_t b) { return Compare(made.data() + a, made.data() + b) < 0; });
+  at.erase(std::unique(
+               at.begin(), at.end(),
+               [&](size_t a, size_t b) { return Compare(made.data() + a, made.data() + b) == 0; }),
            at.end());
   VResult result = kVOk;
   for (size_t i = 0; i < at.size() && result == kVOk; ++i) {

@@ -6,10 +6,6 @@
 #include "db/schema/VDecimal.h"
 #include "db/schema/VValue.h"
 
-bool VKeyAcc::IsNumeric() const {
-  return !reversed_ && (ValueType() == kVTypeNumber || ValueType() == kVTypeInteger);
-}
-
 int VKeyAcc::CompareKeys(const uint8_t* a, const uint8_t* b) const {
   if (IsNumeric()) return VCompareDecimalText(a + 1, a[0], b + 1, b[0]);
   const size_t common = a[0] < b[0] ? a[0] : b[0];

@@ -18,6 +18,7 @@
 
 #include <cstdint>
 
+#include "db/schema/VValue.h"
 #include "db/store/VBTree.h"
 
 constexpr uint16_t kVKeyWordUnique = 0x8000;
@@ -30,29 +31,33 @@ class VKeyAcc : public VBTree {
  public:
   // reversed: this is the key's reverse tree.
   VKeyAcc(VCioMap* file, uint8_t keyNumber, uint16_t attributes, uint32_t root, bool reversed)
-      : VBTree(file, root), keyNumber_(keyNumber), attributes_(attributes), reversed_(reversed) {}
+      : VBTree(file, root), keyNumber_(keyNumber), attributes_(attributes), reversed_(reversed) {
+    SetKeyForm(true, !IsNumeric());
+  }
 
-  uint8_t KeyNumber() const override { return keyNumber_; }
+  uint8_t KeyNumber() const final { return keyNumber_; }
   uint16_t Attributes() const { return attributes_; }
   uint8_t ValueType() const { return static_cast<uint8_t>(attributes_ & 0xFF); }
   bool IsReversed() const { return reversed_; }
 
-  bool IsUnique() const override { return (attributes_ & kVKeyWordUnique) != 0; }
+  bool IsUnique() const final { return (attributes_ & kVKeyWordUnique) != 0; }
   // Kept in the attribute word for the schema; no tree operation consults it.
-  bool IsNullOmit() const override { return (attributes_ & kVKeyWordNullOmit) != 0; }
-  bool IsIgnoreCase() const override { return (attributes_ & kVKeyWordIgnoreCase) != 0; }
-  bool IsIgnoreJCase() const override { return (attributes_ & kVKeyWordIgnoreJCase) != 0; }
-  int32_t KeySize(const uint8_t* key, int32_t available) const override {
+  bool IsNullOmit() const final { return (attributes_ & kVKeyWordNullOmit) != 0; }
+  bool IsIgnoreCase() const final { return (attributes_ & kVKeyWordIgnoreCase) != 0; }
+  bool IsIgnoreJCase() const final { return (attributes_ & kVKeyWordIgnoreJCase) != 0; }
+  int32_t KeySize(const uint8_t* key, int32_t available) const final {
     return available >= 1 && key[0] < available ? key[0] + 1 : -1;
   }
-  int CompareKeys(const uint8_t* a, const uint8_t* b) const override;
-  void MakeKey(uint8_t* out, const uint8_t* value) const override;
+  int CompareKeys(const uint8_t* a, const uint8_t* b) const final;
+  void MakeKey(uint8_t* out, const uint8_t* value) const final;
 
  protected:
   bool KeepsPrefixesTogether() const override { return !IsNumeric(); }
 
  private:
-  bool IsNumeric() const;
+  bool IsNumeric() const {
+    return !reversed_ && (ValueType() == kVTypeNumber || ValueType() == kVTypeInteger);
+  }
 
   uint8_t keyNumber_;
   uint16_t attributes_;

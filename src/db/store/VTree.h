@@ -2,10 +2,10 @@
 //
 // A tree is a root block that never moves and nodes below it, each one block: block header byte 0
 // is the node kind (5 root, 6 inner node below the root, 7 leaf), byte 1 the key number, bytes 2-3
-// the payload bytes in use. The walker holds the root block and a stack of at most five levels, each
-// a node's block number, a byte position in the node's payload and the node's image pinned in the
-// cache. Level 0 is the node the walker stands in; each level above it is that node's parent, the
-// root being the highest. Leaving a node releases its image; every tree operation starts by
+// the payload bytes in use. The walker holds the root block and a stack of at most five levels,
+// each a node's block number, a byte position in the node's payload and the node's image pinned in
+// the cache. Level 0 is the node the walker stands in; each level above it is that node's parent,
+// the root being the highest. Leaving a node releases its image; every tree operation starts by
 // releasing the whole stack, so no image stays pinned between operations.
 //
 // A stack that would need a sixth level is fatal: the debug log gets "...ERROR... VTree::PushNode

@@ -145,7 +145,8 @@ class TreeChecker {
 
   void Visit(uint32_t block, int32_t depth, std::string* firstKey, uint32_t* firstSeparator) {
     if (!error_.empty()) return;
-    if (!shape_->blocks.insert(block).second) return Fail("block " + std::to_string(block) + " twice");
+    if (!shape_->blocks.insert(block).second)
+      return Fail("block " + std::to_string(block) + " twice");
     if (depth > 4) return Fail("deeper than five levels");
     VCashBffr* buffer = file_.GetBlock(block);
     if (buffer == nullptr) return Fail("block " + std::to_string(block) + " unreadable");

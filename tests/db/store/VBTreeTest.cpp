@@ -6,10 +6,14 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <fstream>
+#include <iterator>
 #include <random>
 
 #include "BTreeSupport.h"
 #include "Sjis.h"
+#include "TempDir.h"
+#include "base/VDebug.h"
 #include "db/schema/VValue.h"
 #include "db/store/VDBCodes.h"
 
@@ -82,10 +86,10 @@ TEST(VBTree, UniqueNodesHaveTheirExactLayoutAndARefusalChangesNothing) {
   ASSERT_EQ(Insert(*tree, "a", 1), kVOk);
   ASSERT_EQ(Insert(*tree, "cc", 3), kVOk);
   const uint32_t leaf = VGetU24(&file.Block(root)[4 + 2]);
-  EXPECT_EQ(NodeBytes(file, root), (std::vector<uint8_t>{5, 1, 0, 5, 1, 'a', 0, 0, static_cast<uint8_t>(leaf)}));
-  EXPECT_EQ(NodeBytes(file, leaf),
-            (std::vector<uint8_t>{7, 1, 0, 16, 1, 'a', 0, 0, 1, 1, 'b', 2, 3, 4, 2, 'c', 'c', 0,
-                                  0, 3}));
+  EXPECT_EQ(NodeBytes(file, root),
+            (std::vector<uint8_t>{5, 1, 0, 5, 1, 'a', 0, 0, static_cast<uint8_t>(leaf)}));
+  EXPECT_EQ(NodeBytes(file, leaf), (std::vector<uint8_t>{7,   1, 0, 16, 1, 'a', 0,   0, 1, 1,
+                                                         'b', 2, 3, 4,  2, 'c', 'c', 0, 0, 3}));
 
   // Taken values are refused without a change to any block.
   const std::vector<uint8_t> rootBefore = file.Block(root);
@@ -120,8 +124,8 @@ TEST(VBTree, ListsDivideAt513AndChainsKeepEveryRecord) {
   EXPECT_EQ(VGetU16(&node[4 + 2]), 512);
   EXPECT_EQ(VGetU24(&node[4 + 4]), 1u);
   EXPECT_EQ(VGetU24(&node[4 + 4 + 3 * 511]), 512u);
-  EXPECT_EQ(NodeBytes(file, root), (std::vector<uint8_t>{5, 2, 0, 8, 1, 'k', 0, 0, 0, 0, 0,
-                                                          static_cast<uint8_t>(leaf)}));
+  EXPECT_EQ(NodeBytes(file, root),
+            (std::vector<uint8_t>{5, 2, 0, 8, 1, 'k', 0, 0, 0, 0, 0, static_cast<uint8_t>(leaf)}));
 
   ASSERT_EQ(Insert(*tree, "k", 513), kVOk);
   node = NodeBytes(file, leaf);
@@ -240,8 +244,8 @@ TEST(VBTree, DeletingEverythingLeavesAnEmptyRootAndTheNextInsertBuildsALeaf) {
   ASSERT_EQ(top.size(), 4u + 6 + 6);
   const uint32_t leaf = VGetU24(&top[4 + 9]);
   EXPECT_EQ(VGetU24(&top[4 + 6]), 0u);  // separator record of a list that starts its leaf
-  EXPECT_EQ(NodeBytes(file, leaf), (std::vector<uint8_t>{7, 5, 0, 11, 5, 'a', 'g', 'a', 'i', 'n',
-                                                          0, 1, 0, 0, 77}));
+  EXPECT_EQ(NodeBytes(file, leaf),
+            (std::vector<uint8_t>{7, 5, 0, 11, 5, 'a', 'g', 'a', 'i', 'n', 0, 1, 0, 0, 77}));
   // Dropping the tree frees every node, the root included.
   ASSERT_EQ(tree->Drop(), kVOk);
   EXPECT_EQ(file.AllocatedBlocks(), before);
@@ -330,9 +334,10 @@ TEST(VBTree, ScansSelectExactlyTheirEntries) {
   TreeFile file;
   auto tree = file.NewTree(7, kString);
   const std::vector<std::pair<std::string, uint32_t>> entries = {
-      {"apple", 1},  {"apple", 2}, {"apricot", 3}, {"banana", 4}, {"band", 5},   {"bandana", 6},
-      {"cab", 7},    {"ab", 8},    {"a", 9},       {"b", 10},     {"ban", 11},   {"cherry", 12},
-      {"cherry", 13}, {"date", 14}, {"x" + Sj("日本"), 15}, {Sj("日本"), 16}, {Sj("本"), 17}};
+      {"apple", 1},     {"apple", 2},   {"apricot", 3}, {"banana", 4}, {"band", 5},
+      {"bandana", 6},   {"cab", 7},     {"ab", 8},      {"a", 9},      {"b", 10},
+      {"ban", 11},      {"cherry", 12}, {"cherry", 13}, {"date", 14},  {"x" + Sj("日本"), 15},
+      {Sj("日本"), 16}, {Sj("本"), 17}};
   for (const auto& [key, r] : entries) ASSERT_EQ(Insert(*tree, key, r), kVOk);
   // Padding entries put the interesting ones into several leaves.
   for (uint32_t i = 0; i < 300; ++i) ASSERT_EQ(Insert(*tree, "m" + Text(30, i), 100 + i), kVOk);
@@ -424,7 +429,15 @@ TEST(VBTree, ASixthLevelIsNeverBuiltAndTheRefusedInsertChangesNothing) {
   };
   const std::vector<uint8_t> before = images();
   const std::set<uint32_t> blocksBefore = file.AllocatedBlocks();
-  EXPECT_THROW(Insert(*tree, Text(255, limit), limit + 1), VFailure);
+  {
+    TempDir logDir(true);
+    StartLog("trees", false);
+    EXPECT_THROW(Insert(*tree, Text(255, limit), limit + 1), VFailure);
+    StopLog();
+    std::ifstream log("trees.log");
+    std::string text((std::istreambuf_iterator<char>(log)), std::istreambuf_iterator<char>());
+    EXPECT_NE(text.find("...ERROR... VTree::PushRoot Btree Stack overflow:5"), std::string::npos);
+  }
   EXPECT_EQ(file.AllocatedBlocks(), blocksBefore);
   EXPECT_EQ(images(), before);
   ASSERT_TRUE(checker.Check(tree->Root(), &shape));
