@@ -44,8 +44,9 @@ VResult VSetAcc::AddList(std::span<const uint8_t> numbers) {
       ++last;
       ++j;
     }
-    if (IsRecordNumber(first)) {
-      VResult result = last == first ? map_.Add(first) : map_.AddRange(first, last);
+    const uint32_t from = first == 0 ? 1 : first;  // record 0 does not exist
+    if (from <= last) {
+      VResult result = last == from ? map_.Add(from) : map_.AddRange(from, last);
       if (result != kVOk) return result;
     }
     i = j;

@@ -60,6 +60,20 @@ TEST_F(VQuery, MatchKindsThroughKeysAndItemsAgree) {
   EXPECT_EQ(people_.Query("[I:code] = ?\"b\""), (Members{3, 8}));
 }
 
+// An empty value begins, ends and lies within every value, through keys as through items.
+TEST_F(VQuery, EmptyValuesArePartsOfEveryValue) {
+  const uint32_t empty = people_.Insert({{1, ""}, {2, "   "}});
+  ASSERT_EQ(empty, 10u);
+  ExpectBoth("name", "I:name", "\"abcd\"!", {1, 2, 10});
+  ExpectBoth("name", "I:name", "!\"zcab\"", {2, 3, 10});
+  ExpectBoth("name", "I:name", "!\"zxabyz\"!", {2, 4, 10});
+  ExpectBoth("name", "I:name", "\"\"!", {10});
+  ExpectBoth("name", "I:name", "\"\"", {10});
+  // A key cuts trailing spaces, so "   " is stored as an empty value there.
+  EXPECT_EQ(people_.Query("[kcode] = \"q\"!"), (Members{10}));
+  EXPECT_EQ(people_.Query("[I:code] = \"q\"!"), (Members{}));
+}
+
 TEST_F(VQuery, KeyAndItemReferences) {
   // Key 2 folds case; item 2 compares exactly.
   EXPECT_EQ(people_.Query("[2] = \"A\""), (Members{1, 2}));

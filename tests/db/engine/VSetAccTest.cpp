@@ -78,6 +78,8 @@ TEST_F(VSets, AddingAndRemovingInAnUnsortedSet) {
   EXPECT_EQ(File().SetRAdd(Sets(), id, 0u), kVOk);
   EXPECT_EQ(File().SetRAdd(Sets(), id, 0x1000000u), kVOk);
   EXPECT_EQ(people_.Members(id), (Members{2, 3, 5, 9}));
+  EXPECT_EQ(File().SetRAdd(Sets(), id, U24s({0, 1})), kVOk);
+  EXPECT_EQ(people_.Members(id), (Members{1, 2, 3, 5, 9}));
 }
 
 TEST_F(VSets, ASortedSetKeepsItsOrderAndItsMembersInStep) {
