@@ -1,7 +1,6 @@
 #include "db/store/VRio.h"
 
 #include <algorithm>
-#include <bit>
 #include <cstring>
 
 #include "base/VEndian.h"
@@ -10,15 +9,26 @@
 
 namespace {
 
+// Bits set in a word, in a handful of inline operations: without a population-count instruction
+// in the target, std::popcount becomes a library call per word.
+inline uint32_t Ones(uint64_t word) {
+  word = word - ((word >> 1) & 0x5555555555555555ull);
+  word = (word & 0x3333333333333333ull) + ((word >> 2) & 0x3333333333333333ull);
+  word = (word + (word >> 4)) & 0x0F0F0F0F0F0F0F0Full;
+  return static_cast<uint32_t>((word * 0x0101010101010101ull) >> 56);
+}
+
+inline uint32_t Ones(uint8_t byte) { return Ones(static_cast<uint64_t>(byte)); }
+
 uint32_t CountBits(const uint8_t* bytes, size_t length) {
   uint32_t count = 0;
   size_t i = 0;
   for (; i + 8 <= length; i += 8) {
     uint64_t word;
     std::memcpy(&word, bytes + i, 8);
-    count += static_cast<uint32_t>(std::popcount(word));
+    count += Ones(word);
   }
-  for (; i < length; ++i) count += static_cast<uint32_t>(std::popcount(bytes[i]));
+  for (; i < length; ++i) count += Ones(bytes[i]);
   return count;
 }
 
@@ -45,6 +55,7 @@ int32_t VRio::PageCount() const {
 void VRio::DropPage(size_t page) {
   Page& p = pages_[page];
   if (!p.taken) return;
+  ++changes_;
   count_ -= p.count;
   if (work_ != nullptr && p.block != 0) work_->FreeBlock(p.block);
   p = Page();
@@ -55,9 +66,11 @@ void VRio::Clear() {
   for (size_t i = 0; i < pages_.size(); ++i) DropPage(i);
   pages_.clear();
   count_ = 0;
+  ++changes_;
 }
 
 VRio::PageAccess::PageAccess(VRio* rio, size_t page, bool write) : rio_(rio), write_(write) {
+  if (write) ++rio->changes_;
   if (!write && !rio->PageTaken(page)) return;
   if (page >= rio->pages_.size()) rio->pages_.resize(page + 1);
   Page& p = rio->pages_[page];
@@ -145,7 +158,7 @@ VResult VRMap::ChangeBits(uint32_t first, uint32_t last, bool set) {
         uint8_t before = bytes[bit / 8];
         uint8_t after = set ? (before | mask) : (before & static_cast<uint8_t>(~mask));
         bytes[bit / 8] = after;
-        changed += std::popcount(static_cast<uint8_t>(before ^ after));
+        changed += Ones(static_cast<uint8_t>(before ^ after));
         bit += step;
       }
       uint32_t count = pages_[page].count;
@@ -187,6 +200,27 @@ bool VRMap::Test(uint32_t r) const {
 uint32_t VRMap::Nth(uint32_t n) const {
   VCriticalLock hold(lock_);
   if (n >= count_) return 0;
+  // Positions are mostly asked for in order: the next one continues from the last answer.
+  if (cursorChanges_ == changes_ && cursorRecord_ != 0) {
+    if (n == cursorIndex_) return cursorRecord_;
+    if (n == cursorIndex_ + 1) {
+      const uint32_t r = Next(cursorRecord_);
+      if (r != 0) Remember(n, r);
+      return r;
+    }
+  }
+  const uint32_t r = Find(n);
+  if (r != 0) Remember(n, r);
+  return r;
+}
+
+void VRMap::Remember(uint32_t n, uint32_t r) const {
+  cursorIndex_ = n;
+  cursorRecord_ = r;
+  cursorChanges_ = changes_;
+}
+
+uint32_t VRMap::Find(uint32_t n) const {
   for (size_t page = 0; page < pages_.size(); ++page) {
     if (!pages_[page].taken) continue;
     if (n >= pages_[page].count) {
@@ -196,8 +230,18 @@ uint32_t VRMap::Nth(uint32_t n) const {
     PageAccess access(const_cast<VRMap*>(this), page, false);
     const uint8_t* bytes = access.Bytes();
     if (bytes == nullptr) return 0;
-    for (uint32_t byte = 0; byte < static_cast<uint32_t>(pageSize_); ++byte) {
-      uint32_t bits = static_cast<uint32_t>(std::popcount(bytes[byte]));
+    const uint32_t size = static_cast<uint32_t>(pageSize_);
+    uint32_t byte = 0;
+    // Whole words are skipped by their counts, then bytes, then bits.
+    for (; byte + 8 <= size; byte += 8) {
+      uint64_t word;
+      std::memcpy(&word, bytes + byte, 8);
+      const uint32_t bits = Ones(word);
+      if (n < bits) break;
+      n -= bits;
+    }
+    for (; byte < size; ++byte) {
+      const uint32_t bits = Ones(bytes[byte]);
       if (n >= bits) {
         n -= bits;
         continue;

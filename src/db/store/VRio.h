@@ -73,6 +73,8 @@ class VRio : public VObj {
   int32_t pageSize_;
   std::vector<Page> pages_;
   uint32_t count_ = 0;
+  // Grows with every change of the pages, so that what was read from them can be known current.
+  uint64_t changes_ = 0;
   mutable VCritical lock_;
 };
 
@@ -103,6 +105,14 @@ class VRMap : public VRio {
   uint32_t CountPage(const uint8_t* bytes) const;
   void SetPageCount(size_t page, uint32_t count);
   VResult ChangeBits(uint32_t first, uint32_t last, bool set);
+  // The n-th record counted from the first page.
+  uint32_t Find(uint32_t n) const;
+  void Remember(uint32_t n, uint32_t r) const;
+
+  // The last answer of Nth, valid while changes_ equals cursorChanges_.
+  mutable uint32_t cursorIndex_ = 0;
+  mutable uint32_t cursorRecord_ = 0;
+  mutable uint64_t cursorChanges_ = 0;
 };
 
 class VRList : public VRio {

@@ -101,6 +101,46 @@ TEST_P(VRMapTest, SingleNumbersAndRangesMatchASet) {
   EXPECT_TRUE(Same(*map, model));
 }
 
+// Positions read one after another continue from the last answer; every change in between, and
+// every jump, must give the answer counted afresh.
+TEST_P(VRMapTest, PositionsInOrderStayRightThroughChanges) {
+  std::mt19937 random(11);
+  auto map = NewMap();
+  std::set<uint32_t> model;
+  Scramble(map.get(), &model, &random, 200);
+  auto nth = [&model](uint32_t n) {
+    auto it = model.begin();
+    std::advance(it, n);
+    return *it;
+  };
+  ASSERT_GT(model.size(), 2000u);
+  for (uint32_t n = 0; n < model.size(); ++n) ASSERT_EQ(map->Nth(n), nth(n)) << n;
+  EXPECT_EQ(map->Nth(static_cast<uint32_t>(model.size())), 0u);
+  for (int round = 0; round < 40; ++round) {
+    const uint32_t n = static_cast<uint32_t>(random() % (model.size() - 2));
+    ASSERT_EQ(map->Nth(n), nth(n));
+    // A change just before, at or after the position last answered.
+    const uint32_t at = nth(n + random() % 2);
+    if (round % 2 == 0) {
+      ASSERT_EQ(map->Remove(at), kVOk);
+      model.erase(at);
+    } else {
+      ASSERT_EQ(map->Add(at + 1), kVOk);
+      model.insert(at + 1);
+    }
+    ASSERT_EQ(map->Nth(n), nth(n)) << "round " << round;
+    ASSERT_EQ(map->Nth(n + 1), nth(n + 1)) << "round " << round;
+  }
+  // Emptied and filled again: nothing of the old answers survives.
+  map->Clear();
+  EXPECT_EQ(map->Nth(0), 0u);
+  ASSERT_EQ(map->AddRange(5000, 5002), kVOk);
+  EXPECT_EQ(map->Nth(0), 5000u);
+  EXPECT_EQ(map->Nth(1), 5001u);
+  EXPECT_EQ(map->Nth(2), 5002u);
+  EXPECT_EQ(map->Nth(3), 0u);
+}
+
 TEST_P(VRMapTest, SetOperationsWorkPageByPage) {
   std::mt19937 random(11);
   auto a = NewMap();
