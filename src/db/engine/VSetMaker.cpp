@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "base/VDebug.h"
+#include "base/VEndian.h"
 #include "base/VSjis.h"
 #include "db/engine/VListMgr.h"
 #include "db/engine/VSetAcc.h"
@@ -103,7 +104,6 @@ class VSetMaker::Evaluator {
   const VListMgr* sets_;
   VCioMap* work_;
   size_t position_ = 0;
-  std::vector<uint8_t> image_;
 };
 
 VResult VSetMaker::Evaluator::Sequence(std::unique_ptr<VSetAcc>* running) {
@@ -250,17 +250,12 @@ VResult VSetMaker::Evaluator::ItemCondition(const VExpItem& condition, VSetAcc* 
   }
   const auto* bytes = reinterpret_cast<const uint8_t*>(operand.data());
   const auto length = static_cast<int32_t>(operand.size());
+  const int32_t number = condition.Number();
   VPSRead read(file_.DataFile());
-  uint32_t r = 0;
-  VResult result;
-  while ((result = read.Read(&r, &image_)) == kVOk) {
-    const VRecordView view(image_.data(), image_.size());
-    if (view.Match(condition.Number(), kind, length, bytes)) {
-      result = set->Add(r);
-      if (result != kVOk) return result;
-    }
-  }
-  return result == kVEnd ? kVOk : result;
+  return read.Scan([&](uint32_t r, const uint8_t* image) {
+    const VRecordView view(image, static_cast<size_t>(VGetU16(image)) + 2);
+    return view.Match(number, kind, length, bytes) ? set->Add(r) : kVOk;
+  });
 }
 
 VResult VSetMaker::Evaluate(VDBFile& file, const VListMgr* sets, VCioMap* work,

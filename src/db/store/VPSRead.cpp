@@ -123,3 +123,49 @@ VResult VRecSeq::Read(uint32_t* r, std::vector<uint8_t>* image) {
   }
   return result;
 }
+
+VResult VRecSeq::Scan(const Visit& visit) {
+  for (;;) {
+    VResult settled = Settle();
+    if (settled != kVOk) return settled == kVEnd ? kVOk : settled;
+    VResult result = ScanBlock(visit);
+    if (result != kVOk) return result;
+  }
+}
+
+VResult VRecSeq::ScanBlock(const Visit& visit) {
+  const uint32_t number = group_ * data_->GroupBlocks() + entry_;
+  VResult error = kVOk;
+  VCashBffr* block = data_->GetBlock(number, &error);
+  if (block == nullptr) return error;
+  // Settle checked the block's kind and in-use count and the entry at the position.
+  const uint8_t* payload = block->Payload();
+  const int32_t inUse = block->InUse();
+  int32_t at = offset_;
+  VResult result = kVOk;
+  while (at < inUse) {
+    if (at + VRecAcc::kEntryHead > inUse) {
+      result = kVRecordCorrupt;
+      break;
+    }
+    const uint32_t r = VGetU24(payload + at);
+    const int32_t size = VRecAcc::kEntryHead + VGetU16(payload + at + 3);
+    if (at + size > inUse) {
+      result = kVRecordCorrupt;
+      break;
+    }
+    if (r > passed_) {
+      result = visit(r, payload + at + 3);
+      if (result != kVOk) break;
+      passed_ = r;
+    }
+    at += size;
+  }
+  // The block is done (or the scan stops here): the offset stays valid for this image.
+  offset_ = at;
+  hinted_ = result == kVOk;
+  hintSequence_ = block->Sequence();
+  hintVersion_ = block->Version();
+  data_->Release(block);
+  return result;
+}

@@ -9,6 +9,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <vector>
 
 #include "base/VBase.h"
@@ -30,6 +31,12 @@ class VRecSeq {
   void Next();
   // Current, then Next.
   VResult Read(uint32_t* r, std::vector<uint8_t>* image);
+  // Reads every record from the position to the end, in the order of Read, without copying:
+  // visit(r, image) sees each record image (u16 body length, body) where it lies in its cached
+  // block, which stays pinned meanwhile; visit must not change the data file. A result of visit
+  // other than 0 stops the scan and is answered; otherwise 0 at the end, or the error of Read.
+  using Visit = std::function<VResult(uint32_t r, const uint8_t* image)>;
+  VResult Scan(const Visit& visit);
   // Back to the start of the file.
   void Rewind();
   // Reads on through another object of the same data file (after the file was closed and opened
@@ -42,6 +49,8 @@ class VRecSeq {
   // record_ then describe it.
   VResult Settle();
   VResult SettleInBlock(uint32_t block, bool* found);
+  // Visits the records of the settled block from the position on; the position ends past them.
+  VResult ScanBlock(const Visit& visit);
 
   VCioFsp* data_;
   uint32_t group_ = 0;

@@ -291,6 +291,8 @@ TEST(VDBFileRecovery, BrokenMapAndRecordBlocksReadAsMissingOrCorrupt) {
   VPSRead read(file->DataFile());
   uint32_t r = 0;
   EXPECT_EQ(read.Read(&r, &image), kVRecordCorrupt);
+  VPSRead scan(file->DataFile());
+  EXPECT_EQ(scan.Scan([](uint32_t, const uint8_t*) { return kVOk; }), kVRecordCorrupt);
   // An insert offered the broken block with room refuses, and no number is used up.
   const uint32_t last = file->MaxRNbr();
   EXPECT_EQ(file->InsRecord(nullptr, Span(RecordImage(100, 99)), &r), kVRecordCorrupt);
@@ -302,6 +304,36 @@ TEST(VDBFileRecovery, BrokenMapAndRecordBlocksReadAsMissingOrCorrupt) {
   EXPECT_EQ(file->MaxRNbr(), last);
   EXPECT_EQ(file->RecordCount(), 10u);
   EXPECT_EQ(file->GetRecord(1, &image), kVRecordCorrupt);
+  EXPECT_EQ(file->Close(), kVOk);
+}
+
+// An entry in the middle of a block that runs past the block's bytes in use: the records before
+// it are read, then both a read and a scan report the block corrupt.
+TEST(VDBFileRecovery, ABrokenEntryInsideABlockStopsReadsAndScansAlike) {
+  RecordFileEnv env;
+  MakeSampleFile(env);
+  std::vector<uint8_t> data = RawBytes(env.DataPath());
+  const size_t payload = 512 + 4096 + 4;  // the record block of records 1..4
+  const size_t second = payload + 5 + VGetU16(&data[payload + 3]);
+  ASSERT_EQ(VGetU24(&data[second]), 2u);
+  VPutU16(&data[second + 3], 0x7000);
+  WriteRaw(env.DataPath(), data);
+  auto file = env.NewFile();
+  ASSERT_EQ(file->Open(), kVOk);
+  VPSRead read(file->DataFile());
+  uint32_t r = 0;
+  std::vector<uint8_t> image;
+  ASSERT_EQ(read.Read(&r, &image), kVOk);
+  EXPECT_EQ(r, 1u);
+  EXPECT_EQ(read.Read(&r, &image), kVRecordCorrupt);
+  VPSRead scan(file->DataFile());
+  std::vector<uint32_t> seen;
+  EXPECT_EQ(scan.Scan([&](uint32_t number, const uint8_t*) {
+    seen.push_back(number);
+    return kVOk;
+  }),
+            kVRecordCorrupt);
+  EXPECT_EQ(seen, std::vector<uint32_t>{1});
   EXPECT_EQ(file->Close(), kVOk);
 }
 

@@ -9,6 +9,7 @@
 #include "RecordFileSupport.h"
 #include "Sjis.h"
 #include "StoreTestSupport.h"
+#include "base/VEndian.h"
 #include "db/store/VPSRead.h"
 #include "db/store/VRio.h"
 
@@ -332,6 +333,50 @@ TEST(VDBFile, PhysicalReadsFollowStorageOrderThroughChanges) {
   EXPECT_TRUE(read.HasMore());
   ASSERT_EQ(read.Current(&r, &image), kVOk);
   EXPECT_EQ(r, 1u);
+}
+
+// A scan gives what reads give, in place, and takes up where reads left off.
+TEST(VDBFile, ScansSeeTheRecordsReadsSeeInTheSameOrder) {
+  RecordFileEnv env;
+  auto file = env.CreateAndOpen();
+  for (uint32_t i = 1; i <= 30; ++i) Insert(*file, RecordImage(700 + 13 * i, i));
+  ASSERT_EQ(file->UpdRecord(nullptr, 4, Span(RecordImage(3000, 4))), kVOk);  // moved
+  ASSERT_EQ(file->DelRecord(nullptr, 9), kVOk);
+  ASSERT_EQ(file->DelRecord(nullptr, 30), kVOk);
+  std::vector<std::pair<uint32_t, std::vector<uint8_t>>> reads;
+  VPSRead read(file->DataFile());
+  uint32_t r = 0;
+  std::vector<uint8_t> image;
+  while (read.Read(&r, &image) == kVOk) reads.emplace_back(r, image);
+  ASSERT_EQ(reads.size(), 28u);
+
+  auto scanFrom = [&](size_t skip) {
+    std::vector<std::pair<uint32_t, std::vector<uint8_t>>> seen;
+    VPSRead scan(file->DataFile());
+    for (size_t i = 0; i < skip; ++i) EXPECT_EQ(scan.Read(&r, &image), kVOk);
+    EXPECT_EQ(scan.Scan([&](uint32_t number, const uint8_t* at) {
+      seen.emplace_back(number, std::vector<uint8_t>(at, at + 2 + VGetU16(at)));
+      return kVOk;
+    }),
+              kVOk);
+    EXPECT_FALSE(scan.HasMore());
+    return seen;
+  };
+  EXPECT_EQ(scanFrom(0), reads);
+  // From the middle of a block (records are several to a block here).
+  EXPECT_EQ(scanFrom(6), std::vector(reads.begin() + 6, reads.end()));
+
+  // A visitor's failure stops the scan there; the position stays on the record that failed.
+  VPSRead stopped(file->DataFile());
+  int visited = 0;
+  EXPECT_EQ(stopped.Scan([&](uint32_t number, const uint8_t*) {
+    ++visited;
+    return number == reads[10].first ? kVWriteFailed : kVOk;
+  }),
+            kVWriteFailed);
+  EXPECT_EQ(visited, 11);
+  ASSERT_EQ(stopped.Read(&r, &image), kVOk);
+  EXPECT_EQ(r, reads[10].first);
 }
 
 TEST(VDBFile, UniqueKeysRefuseTakenValuesBeforeAnythingChanges) {
