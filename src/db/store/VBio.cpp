@@ -145,6 +145,7 @@ VResult VBio::Open(bool readOnly) {
     return result;
   }
   blocksWritten_ = false;
+  knownLength_ = 0;
   reads_ = 0;
   writes_ = 0;
   return kVOk;
@@ -164,6 +165,7 @@ VResult VBio::Close() {
   VResult closed = VFile::Close();
   headerSet_ = false;
   headerDirty_ = false;
+  knownLength_ = 0;
   return result != kVOk ? result : closed;
 }
 
@@ -204,14 +206,22 @@ VResult VBio::WriteBlock(uint32_t block, const void* image) {
   if (result == kVOk) {
     ++writes_;
     blocksWritten_ = true;
+    knownLength_ = std::max(knownLength_, BlockOffset(block) + BlockSize());
   }
   return result;
 }
 
 VResult VBio::ExtendTo(uint32_t block) {
+  const int64_t needed = BlockOffset(block) + BlockSize();
+  if (needed <= knownLength_) return kVOk;
   int64_t size = 0;
   VResult result = FileSize(&size);
   if (result != kVOk) return result;
-  int64_t needed = BlockOffset(block) + BlockSize();
-  return size < needed ? SetFileSize(needed) : kVOk;
+  if (size < needed) {
+    result = SetFileSize(needed);
+    if (result != kVOk) return result;
+    size = needed;
+  }
+  knownLength_ = size;
+  return kVOk;
 }

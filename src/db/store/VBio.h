@@ -94,6 +94,9 @@ class VBio : public VFile {
   bool headerDirty_ = false;
   bool blocksWritten_ = false;
   bool stamped_ = false;
+  // A length the open file is known to have at least (files of blocks never shrink while open),
+  // so that extending it rarely needs to ask the system.
+  int64_t knownLength_ = 0;
   uint64_t reads_ = 0;
   uint64_t writes_ = 0;
 };

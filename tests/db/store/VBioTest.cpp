@@ -97,6 +97,29 @@ TEST(VBio, ForeignFilesAreRefusedOnOpen) {
   EXPECT_EQ(missing.Open(false), kVOpenFailed);
 }
 
+// Extending remembers what the open file holds; a file cut short while closed is extended again
+// after the next open.
+TEST(VBio, ExtendingKnowsTheLengthOnlyWhileOpen) {
+  TempDir dir;
+  VBio file(dir / "b");
+  file.SetBlockSize(512);
+  ASSERT_EQ(file.Create(false), kVOk);
+  ASSERT_EQ(file.Open(false), kVOk);
+  ASSERT_EQ(file.ExtendTo(9), kVOk);
+  EXPECT_EQ(std::filesystem::file_size(dir / "b"), 512u + 10 * 512);
+  ASSERT_EQ(file.Close(), kVOk);
+  std::filesystem::resize_file(dir / "b", 512u + 4 * 512);
+  ASSERT_EQ(file.Open(false), kVOk);
+  ASSERT_EQ(file.ExtendTo(6), kVOk);
+  EXPECT_EQ(std::filesystem::file_size(dir / "b"), 512u + 7 * 512);
+  ASSERT_EQ(file.ExtendTo(5), kVOk);
+  std::vector<uint8_t> image(512, 0x5A);
+  ASSERT_EQ(file.WriteBlock(7, image.data()), kVOk);
+  ASSERT_EQ(file.ExtendTo(7), kVOk);
+  EXPECT_EQ(std::filesystem::file_size(dir / "b"), 512u + 8 * 512);
+  ASSERT_EQ(file.Close(), kVOk);
+}
+
 TEST(VBio, BlocksLieAfterTheHeaderAndFlushStampsTheUpdate) {
   TempDir dir;
   VBio file(dir / "b");
