@@ -57,7 +57,6 @@ void VBTree::Prepare() {
   if (payload_ != payload || work_.empty()) {
     payload_ = payload;
     work_.assign(static_cast<size_t>(payload_) * kWorkSlots, 0);
-    parsed_.assign(kParsedSlots, Parsed());
   }
 }
 
@@ -105,13 +104,14 @@ int32_t VBTree::PrevOffset(const VCashBffr* node, int32_t pos) const {
 }
 
 int32_t VBTree::ParseNode(const VCashBffr* node) {
-  Parsed& slot = IsLeaf(node) ? leaf_ : parsed_[node->BlockNumber() % kParsedSlots];
-  offsets_ = &slot.offsets;
-  if (slot.node == node && slot.sequence == node->Sequence() && slot.version == node->Version()) {
-    return static_cast<int32_t>(slot.offsets.size());
+  VCashBffr::Entries& known = node->EntryOffsets();
+  std::vector<uint16_t>& offsets = known.offsets;
+  offsets_ = &offsets;
+  const uint8_t form = Form();
+  if (known.form == form && known.version == node->Version()) {
+    return static_cast<int32_t>(offsets.size());
   }
-  slot.node = nullptr;
-  std::vector<uint16_t>& offsets = slot.offsets;
+  known.form = 0;
   offsets.clear();
   const int32_t used = InUse(node);
   if (used > payload_) return -1;
@@ -138,10 +138,23 @@ int32_t VBTree::ParseNode(const VCashBffr* node) {
     if (size > room) return -1;
     at += size;
   }
-  slot.node = node;
-  slot.sequence = node->Sequence();
-  slot.version = node->Version();
+  known.form = form;
+  known.version = node->Version();
   return static_cast<int32_t>(offsets.size());
+}
+
+void VBTree::KeepOffsets(const VCashBffr* node, uint32_t before, int32_t pos, int32_t delta,
+                         bool added) {
+  VCashBffr::Entries& known = node->EntryOffsets();
+  if (known.form != Form() || known.version != before) return;
+  std::vector<uint16_t>& offsets = known.offsets;
+  const uint16_t at = static_cast<uint16_t>(pos);
+  // Added: the entries from pos on move up; grown: those after the entry at pos.
+  auto first = added ? std::lower_bound(offsets.begin(), offsets.end(), at)
+                     : std::upper_bound(offsets.begin(), offsets.end(), at);
+  for (auto it = first; it != offsets.end(); ++it) *it = static_cast<uint16_t>(*it + delta);
+  if (added) offsets.insert(first, at);
+  known.version = node->Version();
 }
 
 bool VBTree::CheckNode(const VCashBffr* node, bool root) {
@@ -409,6 +422,7 @@ VResult VBTree::AddToList(uint32_t record) {
   VResult result = GrowEntry(0, 3);
   if (result != kVOk) return result;
   f = &frames_[0];
+  const uint32_t before = f->node->Version();
   uint8_t* payload = f->node->Payload();
   entry = payload + f->pos;
   const int32_t used = InUse(f->node);
@@ -418,6 +432,7 @@ VResult VBTree::AddToList(uint32_t record) {
   VPutU16(entry + keySize, static_cast<uint16_t>(VGetU16(entry + keySize) + 1));
   f->node->SetBlockHeader(kLeafKind, KeyNumber(), static_cast<uint16_t>(used + 3));
   file_->MarkDirty(f->node);
+  KeepOffsets(f->node, before, f->pos, 3, false);
   // A list that continues another is found by its first record: when that changed, so does the
   // separator above a node that starts with it.
   if (index == 0 && f->pos == 0) return FixSeparators(0);
@@ -469,11 +484,13 @@ VResult VBTree::PutEntry(int32_t level, const uint8_t* entry, int32_t size, bool
     Frame& f = frames_[level];
     const int32_t used = InUse(f.node);
     if (used + size <= payload_) {
+      const uint32_t before = f.node->Version();
       uint8_t* at = f.node->Payload() + f.pos;
       std::memmove(at + size, at, static_cast<size_t>(used - f.pos));
       std::memcpy(at, entry, static_cast<size_t>(size));
       f.node->SetBlockHeader(f.node->BlockKind(), KeyNumber(), static_cast<uint16_t>(used + size));
       file_->MarkDirty(f.node);
+      KeepOffsets(f.node, before, f.pos, size, true);
       return kVOk;
     }
     VResult result = Reserve();

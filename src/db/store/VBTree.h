@@ -168,7 +168,16 @@ class VBTree : public VTree {
   int32_t PrevOffset(const VCashBffr* node, int32_t pos) const;
   // Checks a node's layout and lists its entry offsets (offsets_); -1 when malformed.
   int32_t ParseNode(const VCashBffr* node);
+  // After a change of a node whose offsets were current at version before: an entry of delta
+  // bytes put at offset pos (added), or the entry at pos grown by delta bytes. Keeps the offsets
+  // current, so that the changed node need not be walked again.
+  void KeepOffsets(const VCashBffr* node, uint32_t before, int32_t pos, int32_t delta, bool added);
   bool CheckNode(const VCashBffr* node, bool root);
+  // How entries are sized, as the tag of the offsets kept with node images: uniqueness, and
+  // whether key lengths are a length byte or the tree's own KeySize.
+  uint8_t Form() const {
+    return static_cast<uint8_t>(1 | (unique_ ? 2 : 0) | (lengthPrefixed_ ? 4 : 0));
+  }
   VCashBffr* ReadNode(uint32_t block, bool root);
   int CompareInner(const VCashBffr* node, int32_t at, const uint8_t* key, uint32_t record) const;
   uint8_t* WorkArea(int32_t slot) { return work_.data() + static_cast<size_t>(slot) * payload_; }
@@ -206,18 +215,8 @@ class VBTree : public VTree {
   bool bytewise_ = false;
   int32_t payload_ = 0;
   std::vector<uint8_t> work_;
-  // Entry offsets of recently checked inner node images, by block number: an image met again
-  // unchanged (the same cache entry at the same version) is not walked again; every search passes
-  // the few inner nodes near the root. offsets_ are those of the node checked last.
-  struct Parsed {
-    const VCashBffr* node = nullptr;
-    uint32_t sequence = 0;
-    uint32_t version = 0;
-    std::vector<uint16_t> offsets;
-  };
-  static constexpr size_t kParsedSlots = 64;
-  std::vector<Parsed> parsed_;
-  Parsed leaf_;
+  // Node images keep the entry offsets found for them (VCashBffr::Entries), so that an unchanged
+  // node is checked once however often it is read. offsets_ are those of the node checked last.
   const std::vector<uint16_t>* offsets_ = nullptr;
   std::vector<uint32_t> reserve_;
   bool reserved_ = false;

@@ -390,6 +390,7 @@ VCashBffr* VCash::Enter(VCashNode* node, uint32_t block, std::unique_ptr<VCashBf
   entered->pins_ = 0;
   entered->dirty_ = false;
   entered->spaceIndexed_ = false;
+  entered->entries_.form = 0;
   node->buffers_.emplace(block, std::move(buffer));
   byAge_.insert(entered);
   ++bufferCount_;

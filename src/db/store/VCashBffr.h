@@ -7,6 +7,7 @@
 #pragma once
 
 #include <cstdint>
+#include <vector>
 
 #include "base/VEndian.h"
 #include "base/VObj.h"
@@ -60,6 +61,17 @@ class VCashBffr : public VSortObj {
   uint8_t* Payload() { return image_ + 4; }
   const uint8_t* Payload() const { return image_ + 4; }
 
+  // The entry offsets a reader found walking the image under a form of its own (a nonzero tag
+  // for how entries are sized), kept with the image so that no reader walks it again while it is
+  // unchanged: valid while Version() is the version they were found at. A buffer that receives
+  // another block starts without them.
+  struct Entries {
+    uint8_t form = 0;
+    uint32_t version = 0;
+    std::vector<uint16_t> offsets;
+  };
+  Entries& EntryOffsets() const { return entries_; }
+
  private:
   friend class VCash;
   friend struct VCashVictimOrder;
@@ -75,4 +87,5 @@ class VCashBffr : public VSortObj {
   uint16_t pins_ = 0;
   bool dirty_ = false;
   bool spaceIndexed_ = false;
+  mutable Entries entries_;
 };
