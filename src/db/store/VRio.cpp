@@ -1,6 +1,7 @@
 #include "db/store/VRio.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstring>
 
 #include "base/VEndian.h"
@@ -26,10 +27,31 @@ uint32_t CountBits(const uint8_t* bytes, size_t length) {
   for (; i + 8 <= length; i += 8) {
     uint64_t word;
     std::memcpy(&word, bytes + i, 8);
-    count += Ones(word);
+    if (word != 0) count += Ones(word);
   }
   for (; i < length; ++i) count += Ones(bytes[i]);
   return count;
+}
+
+// The first set bit at or after bit in a page of size bytes (bit 0 of a byte being its most
+// significant), or -1 when there is none; runs of zero bytes are passed a word at a time.
+int64_t FirstBitFrom(const uint8_t* bytes, uint32_t size, uint32_t bit) {
+  uint32_t byte = bit / 8;
+  if (byte >= size) return -1;
+  const uint8_t head = static_cast<uint8_t>(bytes[byte] & (0xFF >> (bit % 8)));
+  if (head != 0) return int64_t{byte} * 8 + std::countl_zero(head);
+  for (++byte; byte < size && byte % 8 != 0; ++byte) {
+    if (bytes[byte] != 0) return int64_t{byte} * 8 + std::countl_zero(bytes[byte]);
+  }
+  for (; byte + 8 <= size; byte += 8) {
+    uint64_t word;
+    std::memcpy(&word, bytes + byte, 8);
+    if (word != 0) break;
+  }
+  for (; byte < size; ++byte) {
+    if (bytes[byte] != 0) return int64_t{byte} * 8 + std::countl_zero(bytes[byte]);
+  }
+  return -1;
 }
 
 }  // namespace
@@ -267,13 +289,8 @@ uint32_t VRMap::Next(uint32_t after) const {
     if (bytes == nullptr) return 0;
     uint64_t pageStart = static_cast<uint64_t>(page) * perPage;
     uint32_t bit = start > pageStart ? static_cast<uint32_t>(start - pageStart) : 0;
-    for (; bit < perPage; ++bit) {
-      if (bit % 8 == 0 && bytes[bit / 8] == 0) {
-        bit += 7;
-        continue;
-      }
-      if (bytes[bit / 8] & (0x80 >> (bit % 8))) return static_cast<uint32_t>(pageStart + bit);
-    }
+    const int64_t found = FirstBitFrom(bytes, static_cast<uint32_t>(pageSize_), bit);
+    if (found >= 0) return static_cast<uint32_t>(pageStart + static_cast<uint64_t>(found));
   }
   return 0;
 }
