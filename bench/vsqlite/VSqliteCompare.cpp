@@ -19,6 +19,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <ctime>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -573,25 +574,28 @@ class SqliteSide {
 // ---------------------------------------------------------------------------------------------
 // The durable-write floor
 
-// 1,000 writes of 4 KB, each followed by fdatasync, into one file whose blocks already exist (so
-// only data is synced): what one durable write costs on this disk.
-double SyncFloor(const std::string& folder) {
+// 1,000 writes of 4 KB, each followed by fdatasync, into one file: in place (over blocks the file
+// already has, so only data is synced), or appended (each sync must also record the new length,
+// as a commit that grows or creates a file must).
+double SyncFloor(const std::string& folder, bool append) {
   fs::create_directories(folder);
   const std::string path = folder + "/floor.bin";
   const int fd = ::open(path.c_str(), O_CREAT | O_TRUNC | O_RDWR, 0644);
   if (fd < 0) Fail("floor: cannot create " + path);
   std::vector<char> block(4096, 'x');
-  for (int i = 0; i < 256; ++i) {
-    if (::pwrite(fd, block.data(), block.size(), static_cast<off_t>(i) * 4096) != 4096) {
-      Fail("floor: write");
+  if (!append) {
+    for (int i = 0; i < 256; ++i) {
+      if (::pwrite(fd, block.data(), block.size(), static_cast<off_t>(i) * 4096) != 4096) {
+        Fail("floor: write");
+      }
     }
+    ::fsync(fd);
   }
-  ::fsync(fd);
   const auto start = std::chrono::steady_clock::now();
   for (int i = 0; i < 1000; ++i) {
     block[0] = static_cast<char>(i);
-    if (::pwrite(fd, block.data(), block.size(), static_cast<off_t>(i % 256) * 4096) != 4096 ||
-        ::fdatasync(fd) != 0) {
+    const off_t at = static_cast<off_t>(append ? i : i % 256) * 4096;
+    if (::pwrite(fd, block.data(), block.size(), at) != 4096 || ::fdatasync(fd) != 0) {
       Fail("floor: write or fdatasync");
     }
   }
@@ -602,6 +606,11 @@ double SyncFloor(const std::string& folder) {
   return seconds;
 }
 
+struct Floor {
+  double inPlace;
+  double appended;
+};
+
 // ---------------------------------------------------------------------------------------------
 // The run
 
@@ -611,14 +620,26 @@ struct Row {
   std::function<Check(SqliteSide&)> sqlite;
   std::vector<double> varnexSeconds;
   std::vector<double> sqliteSeconds;
+  // The processor time of the same runs: on a shared machine the wall-clock figures include time
+  // spent waiting for other processes, these do not (nor time spent waiting for the disk).
+  std::vector<double> varnexCpu;
+  std::vector<double> sqliteCpu;
   bool agree = true;
 };
 
+double CpuSeconds() {
+  timespec now{};
+  clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &now);
+  return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) / 1e9;
+}
+
 template <class Fn>
-double Time(Fn fn, Check* check) {
+void Time(Fn fn, Check* check, std::vector<double>* wall, std::vector<double>* cpu) {
+  const double cpuStart = CpuSeconds();
   const auto start = std::chrono::steady_clock::now();
   *check = fn();
-  return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  wall->push_back(std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
+  cpu->push_back(CpuSeconds() - cpuStart);
 }
 
 double Median(std::vector<double> values) {
@@ -631,7 +652,7 @@ std::vector<Row> MakeRows(const DataSet& d, uint32_t n) {
   const std::string tenth = std::to_string(n / 10);
   std::vector<Row> rows;
   auto add = [&rows](const char* title, auto varnex, auto sqlite) {
-    rows.push_back(Row{title, varnex, sqlite, {}, {}, true});
+    rows.push_back(Row{title, varnex, sqlite, {}, {}, {}, {}, true});
   };
   add(
       "1 bulk insert, one transaction", [&d](VarnexSide& v) { return v.BulkInsert(d.people); },
@@ -711,32 +732,38 @@ Options ParseOptions(int argc, char** argv) {
   return options;
 }
 
-void PrintTable(const Options& o, const std::vector<Row>& rows, double floor) {
+void PrintTable(const Options& o, const std::vector<Row>& rows, const Floor& floor) {
   std::printf(
       "Varnex (VDBHandle) against SQLite %s: %u records, median of %d, cache %d KB, "
       "transaction log %s\n",
       sqlite3_libversion(), o.records, o.repeats, o.cacheKilobytes,
       o.transactionLog ? "on" : "off");
-  std::printf("%-34s %12s %12s %8s  %s\n", "workload", "Varnex ms", "SQLite ms", "ratio", "check");
+  std::printf("%-34s %10s %10s %6s  %10s %10s %6s  %s\n", "workload", "Varnex ms", "SQLite ms",
+              "ratio", "Varnex cpu", "SQLite cpu", "ratio", "results");
   for (const Row& row : rows) {
     if (row.varnexSeconds.empty()) continue;
     const double v = Median(row.varnexSeconds) * 1000;
     const double s = Median(row.sqliteSeconds) * 1000;
-    std::printf("%-34s %12.1f %12.1f %8.2f  %s\n", row.title, v, s, v / s,
-                row.agree ? "same" : "DIFFERENT");
+    const double vc = Median(row.varnexCpu) * 1000;
+    const double sc = Median(row.sqliteCpu) * 1000;
+    std::printf("%-34s %10.1f %10.1f %6.2f  %10.1f %10.1f %6.2f  %s\n", row.title, v, s, v / s, vc,
+                sc, vc / sc, row.agree ? "same" : "DIFFERENT");
   }
-  std::printf("durable-write floor: 1,000 fdatasync'd 4 KB writes take %.1f ms (%.0f us each)\n",
-              floor * 1000, floor * 1000);
+  std::printf(
+      "durable-write floor: 1,000 fdatasync'd 4 KB writes take %.1f ms in place (%.0f us each), "
+      "%.1f ms appended (%.0f us each)\n",
+      floor.inPlace * 1000, floor.inPlace * 1000, floor.appended * 1000, floor.appended * 1000);
   std::printf("load average at the end: %s\n", LoadAverage().c_str());
 }
 
-void PrintJson(const Options& o, const std::vector<Row>& rows, double floor) {
+void PrintJson(const Options& o, const std::vector<Row>& rows, const Floor& floor) {
   std::printf("{\n  \"records\": %u,\n  \"repeats\": %d,\n  \"cache_kb\": %d,\n", o.records,
               o.repeats, o.cacheKilobytes);
   std::printf("  \"transaction_log\": %s,\n  \"sqlite_version\": \"%s\",\n",
               o.transactionLog ? "true" : "false", sqlite3_libversion());
-  std::printf("  \"fdatasync_floor_ms\": %.3f,\n  \"load_average\": \"%s\",\n  \"rows\": [\n",
-              floor * 1000, LoadAverage().c_str());
+  std::printf("  \"fdatasync_floor_ms\": %.3f,\n  \"fdatasync_append_floor_ms\": %.3f,\n",
+              floor.inPlace * 1000, floor.appended * 1000);
+  std::printf("  \"load_average\": \"%s\",\n  \"rows\": [\n", LoadAverage().c_str());
   bool first = true;
   for (const Row& row : rows) {
     if (row.varnexSeconds.empty()) continue;
@@ -744,10 +771,13 @@ void PrintJson(const Options& o, const std::vector<Row>& rows, double floor) {
     first = false;
     const double v = Median(row.varnexSeconds) * 1000;
     const double s = Median(row.sqliteSeconds) * 1000;
+    const double vc = Median(row.varnexCpu) * 1000;
+    const double sc = Median(row.sqliteCpu) * 1000;
     std::printf(
         "    {\"workload\": \"%s\", \"varnex_ms\": %.3f, \"sqlite_ms\": %.3f, "
-        "\"ratio\": %.3f, \"results_agree\": %s}",
-        row.title, v, s, v / s, row.agree ? "true" : "false");
+        "\"ratio\": %.3f, \"varnex_cpu_ms\": %.3f, \"sqlite_cpu_ms\": %.3f, "
+        "\"cpu_ratio\": %.3f, \"results_agree\": %s}",
+        row.title, v, s, v / s, vc, sc, vc / sc, row.agree ? "true" : "false");
   }
   std::printf("\n  ]\n}\n");
 }
@@ -767,12 +797,18 @@ int Run(int argc, char** argv) {
       if ((options.rows & (1u << (i + 1))) == 0) continue;
       Check v, s;
       // Alternate which engine goes first, so that neither always meets the other's leftovers.
+      auto runVarnex = [&] {
+        Time([&] { return row.varnex(varnex); }, &v, &row.varnexSeconds, &row.varnexCpu);
+      };
+      auto runSqlite = [&] {
+        Time([&] { return row.sqlite(sqlite); }, &s, &row.sqliteSeconds, &row.sqliteCpu);
+      };
       if (repeat % 2 == 0) {
-        row.varnexSeconds.push_back(Time([&] { return row.varnex(varnex); }, &v));
-        row.sqliteSeconds.push_back(Time([&] { return row.sqlite(sqlite); }, &s));
+        runVarnex();
+        runSqlite();
       } else {
-        row.sqliteSeconds.push_back(Time([&] { return row.sqlite(sqlite); }, &s));
-        row.varnexSeconds.push_back(Time([&] { return row.varnex(varnex); }, &v));
+        runSqlite();
+        runVarnex();
       }
       if (!(v == s)) {
         row.agree = false;
@@ -785,9 +821,12 @@ int Run(int argc, char** argv) {
     if (!options.json)
       std::fprintf(stderr, "repetition %d of %d done\n", repeat + 1, options.repeats);
   }
-  std::vector<double> floors;
-  for (int i = 0; i < 3; ++i) floors.push_back(SyncFloor((base / "floor").string()));
-  const double floor = Median(floors);
+  std::vector<double> inPlace, appended;
+  for (int i = 0; i < 3; ++i) {
+    inPlace.push_back(SyncFloor((base / "floor").string(), false));
+    appended.push_back(SyncFloor((base / "floor").string(), true));
+  }
+  const Floor floor{Median(inPlace), Median(appended)};
   fs::remove_all(base);
   if (options.json) {
     PrintJson(options, rows, floor);
