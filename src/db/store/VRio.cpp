@@ -258,6 +258,7 @@ uint32_t VRMap::Find(uint32_t n) const {
     for (; byte + 8 <= size; byte += 8) {
       uint64_t word;
       std::memcpy(&word, bytes + byte, 8);
+      if (word == 0) continue;
       const uint32_t bits = Ones(word);
       if (n < bits) break;
       n -= bits;
