@@ -144,16 +144,23 @@ int32_t VBTree::ParseNode(const VCashBffr* node) {
 }
 
 void VBTree::KeepOffsets(const VCashBffr* node, uint32_t before, int32_t pos, int32_t delta,
-                         bool added) {
+                         EntryChange change) {
   VCashBffr::Entries& known = node->EntryOffsets();
   if (known.form != Form() || known.version != before) return;
   std::vector<uint16_t>& offsets = known.offsets;
   const uint16_t at = static_cast<uint16_t>(pos);
-  // Added: the entries from pos on move up; grown: those after the entry at pos.
-  auto first = added ? std::lower_bound(offsets.begin(), offsets.end(), at)
-                     : std::upper_bound(offsets.begin(), offsets.end(), at);
+  auto first = std::lower_bound(offsets.begin(), offsets.end(), at);
+  if (change == EntryChange::kAdded) {
+    first = offsets.insert(first, at) + 1;
+  } else {
+    if (first == offsets.end() || *first != at) {
+      known.form = 0;  // not an entry boundary: walk the node again next time
+      return;
+    }
+    first = change == EntryChange::kRemoved ? offsets.erase(first) : first + 1;
+  }
+  // The entries after the change move by delta.
   for (auto it = first; it != offsets.end(); ++it) *it = static_cast<uint16_t>(*it + delta);
-  if (added) offsets.insert(first, at);
   known.version = node->Version();
 }
 
@@ -432,7 +439,7 @@ VResult VBTree::AddToList(uint32_t record) {
   VPutU16(entry + keySize, static_cast<uint16_t>(VGetU16(entry + keySize) + 1));
   f->node->SetBlockHeader(kLeafKind, KeyNumber(), static_cast<uint16_t>(used + 3));
   file_->MarkDirty(f->node);
-  KeepOffsets(f->node, before, f->pos, 3, false);
+  KeepOffsets(f->node, before, f->pos, 3, EntryChange::kResized);
   // A list that continues another is found by its first record: when that changed, so does the
   // separator above a node that starts with it.
   if (index == 0 && f->pos == 0) return FixSeparators(0);
@@ -490,7 +497,7 @@ VResult VBTree::PutEntry(int32_t level, const uint8_t* entry, int32_t size, bool
       std::memcpy(at, entry, static_cast<size_t>(size));
       f.node->SetBlockHeader(f.node->BlockKind(), KeyNumber(), static_cast<uint16_t>(used + size));
       file_->MarkDirty(f.node);
-      KeepOffsets(f.node, before, f.pos, size, true);
+      KeepOffsets(f.node, before, f.pos, size, EntryChange::kAdded);
       return kVOk;
     }
     VResult result = Reserve();

@@ -169,9 +169,12 @@ class VBTree : public VTree {
   // Checks a node's layout and lists its entry offsets (offsets_); -1 when malformed.
   int32_t ParseNode(const VCashBffr* node);
   // After a change of a node whose offsets were current at version before: an entry of delta
-  // bytes put at offset pos (added), or the entry at pos grown by delta bytes. Keeps the offsets
-  // current, so that the changed node need not be walked again.
-  void KeepOffsets(const VCashBffr* node, uint32_t before, int32_t pos, int32_t delta, bool added);
+  // bytes put at offset pos, the entry at pos resized by delta bytes, or the entry at pos (of
+  // -delta bytes) removed. Keeps the offsets current, so that the changed node need not be walked
+  // again.
+  enum class EntryChange { kAdded, kResized, kRemoved };
+  void KeepOffsets(const VCashBffr* node, uint32_t before, int32_t pos, int32_t delta,
+                   EntryChange change);
   bool CheckNode(const VCashBffr* node, bool root);
   // How entries are sized, as the tag of the offsets kept with node images: uniqueness, and
   // whether key lengths are a length byte or the tree's own KeySize.

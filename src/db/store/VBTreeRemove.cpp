@@ -45,11 +45,13 @@ VResult VBTree::DeleteMade(const uint8_t* key, uint32_t record) {
     return MendChain(key, record, word);
   }
   const int32_t used = InUse(f.node);
+  const uint32_t before = f.node->Version();
   uint8_t* at = records + 3 * index;
   std::memmove(at, at + 3, static_cast<size_t>(payload + used - at - 3));
   VPutU16(entry + keySize, static_cast<uint16_t>(word - 1));
   f.node->SetBlockHeader(kLeafKind, KeyNumber(), static_cast<uint16_t>(used - 3));
   file_->MarkDirty(f.node);
+  KeepOffsets(f.node, before, f.pos, -3, EntryChange::kResized);
   // A continuing list is found by its first record: the separators above follow it.
   if (index == 0 && f.pos == 0 && (word & kContinues)) return FixSeparators(0);
   return kVOk;
@@ -93,11 +95,13 @@ VResult VBTree::RemoveEntry() {
     const int32_t used = InUse(f.node);
     if (f.pos >= used) return kVNotInList;
     const int32_t size = EntrySize(f.node, f.pos);
+    const uint32_t before = f.node->Version();
     uint8_t* at = f.node->Payload() + f.pos;
     std::memmove(at, at + size, static_cast<size_t>(used - f.pos - size));
     const int32_t left = used - size;
     f.node->SetBlockHeader(f.node->BlockKind(), KeyNumber(), static_cast<uint16_t>(left));
     file_->MarkDirty(f.node);
+    KeepOffsets(f.node, before, f.pos, -size, EntryChange::kRemoved);
     if (left == 0 && !IsRootNode(f.node)) {
       // An empty node is freed and its entry leaves the parent in the same way.
       const uint32_t block = f.block;
