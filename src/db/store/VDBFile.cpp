@@ -126,14 +126,12 @@ VResult VDBFile::BuildIndex(VCioMap& index) {
   index.Release(block);
   for (int i = 0; i < schema_->KeyCount() && result == kVOk; ++i) {
     const VSch_DBKey& desc = *schema_->KeyAt(i);
-    uint16_t attributes = 0;
-    uint32_t keyRoot = 0;
-    uint32_t reverseRoot = 0;
     std::unique_ptr<VKeyObject> key;
     std::unique_ptr<VKeyObject> reverse;
-    result = MakeKey(&index, desc, &attributes, &keyRoot, &reverseRoot, &key, &reverse);
+    result = MakeTrees(&index, desc, &key, &reverse);
     if (result == kVOk) {
-      result = WriteKeySlot(&index, desc.Number(), keyRoot, attributes, reverseRoot);
+      result = WriteKeySlot(&index, desc.Number(), key->Root(), key->Attributes(),
+                            reverse != nullptr ? reverse->Root() : 0);
     }
   }
   if (result == kVOk) result = index.Flush();

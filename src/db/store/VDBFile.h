@@ -45,6 +45,7 @@ class VConfig;
 class VDir;
 class VFile;
 class VHolder;
+class VListMgr;
 class VRBCvt;
 class VRecAcc;
 class VSch_DBFile;
@@ -72,7 +73,7 @@ class VDBFile : public VIOSync, public VObj {
 
   // Creates the index file (bitmap, directory, empty record-map root and a root per key) and the
   // data file (its header only): -401, -510, -513 when either exists, -503 for a key outside the
-  // directory's slots, -502 when keys cannot be made. Nothing is left behind on failure.
+  // directory's slots. Nothing is left behind on failure.
   VResult CreateDBFile();
   // Deletes both files (and any backup of them): -401, -510, -410, -411.
   VResult EraseDBFile();
@@ -86,6 +87,10 @@ class VDBFile : public VIOSync, public VObj {
   // Writes every changed block through the backup; raises VFailure(-1) on any failure.
   VResult Flush() override;
 
+  // Builds every key of the schema (all keys are dropped first) / one key from the records. A key
+  // enters the directory only once it is complete: a failed build drops what it made and answers
+  // the failure, and after a crash during a build the key is absent, not partly built (the blocks
+  // the build had taken stay allocated). -501, -510, -502 (CreateKey: already open), -503.
   VResult CreateAllKey();
   VResult DeleteAllKey();
   VResult CreateKey(int32_t keyNumber);
@@ -118,6 +123,17 @@ class VDBFile : public VIOSync, public VObj {
   // Removes the value, or with an empty value every entry of record r, from key k and its reverse
   // tree.
   VResult RemoveKeyEntry(int32_t keyNumber, uint32_t r, std::span<const uint8_t> value);
+
+  // Key sequences, kept in the calling user's list of sets. KSLocate positions a sequence on key
+  // k at the first entry not below value (a stored key value, compared as it is; empty: from the
+  // first entry) and adds it to the list: 0 with its id, 1 (and no sequence) when no entry is at or
+  // after the value, -501, -502 key not open, -230. KSRead gives the entry's key value and record
+  // numbers and moves on: 0, 1 past the end, -506 no such sequence of this file, -502 the key was
+  // dropped or reopened since, -230. KSCancel removes and deletes it: 0 or -506.
+  VResult KSLocate(VListMgr* sets, int32_t keyNumber, std::span<const uint8_t> value, int32_t* id);
+  VResult KSRead(VListMgr* sets, int32_t id, std::vector<uint8_t>* key,
+                 std::vector<uint32_t>* records);
+  VResult KSCancel(VListMgr* sets, int32_t id);
 
   // Items of a stored record, read in place in its block (items numbered 1..255, occurrences from
   // 1, 0 naming the first). -201 record not found, -212 the record cannot be read, -2116 no value.
@@ -172,11 +188,16 @@ class VDBFile : public VIOSync, public VObj {
 
   // Keys (VDBFileKeys.cpp).
   VResult OpenKey(int32_t keyNumber, uint16_t attributes, uint32_t root, uint32_t reverseRoot);
-  VResult MakeKey(VCioMap* index, const VSch_DBKey& desc, uint16_t* attributes, uint32_t* root,
-                  uint32_t* reverseRoot, std::unique_ptr<VKeyObject>* key,
-                  std::unique_ptr<VKeyObject>* reverse);
+  // Allocates the empty trees of a schema key (and its reverse tree).
+  VResult MakeTrees(VCioMap* index, const VSch_DBKey& desc, std::unique_ptr<VKeyObject>* key,
+                    std::unique_ptr<VKeyObject>* reverse);
   VResult WriteKeySlot(VCioMap* index, int32_t keyNumber, uint32_t root, uint16_t attributes,
                        uint32_t reverseRoot);
+  // Makes and opens the trees of the schema keys numbered, without entering them in the directory.
+  VResult MakeOpenKeys(const std::vector<int32_t>& numbers);
+  // Enters the open keys numbered in the directory / drops them unentered.
+  VResult EnterKeys(const std::vector<int32_t>& numbers);
+  void DropUnentered(const std::vector<int32_t>& numbers);
   VResult CheckUnique(const uint8_t* image, uint32_t except);
   VResult UpdateKeys(uint32_t r, const uint8_t* oldImage, const uint8_t* newImage);
   VResult UpdateKey(VKeyObject* key, uint32_t r, const uint8_t* oldImage, const uint8_t* newImage);

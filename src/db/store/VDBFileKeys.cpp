@@ -1,26 +1,22 @@
 // The keys of a record file: making, opening and dropping them, keeping them in step with the
-// records, and the uniqueness check that runs before a record changes.
+// records, the uniqueness check that runs before a record changes, and key sequences.
+#include <algorithm>
+
 #include "base/VEndian.h"
-#include "base/VSjis.h"
+#include "db/engine/VListMgr.h"
 #include "db/schema/VRecordView.h"
 #include "db/schema/VSchema.h"
 #include "db/store/VCash.h"
 #include "db/store/VCioFsp.h"
 #include "db/store/VCioMap.h"
 #include "db/store/VDBFile.h"
+#include "db/store/VKeySeq.h"
 #include "db/store/VPSRead.h"
 
 namespace {
 
 constexpr int32_t kSlotOffset = 36;
 constexpr int32_t kSlotSize = 8;
-constexpr int32_t kMaxKeyValue = 255;
-
-// The value with its characters in reverse order, a double-byte character moving whole.
-void ReverseValue(const uint8_t* value, uint8_t* out) {
-  out[0] = value[0];
-  VReverseChars(value + 1, value[0], out + 1);
-}
 
 // Inserts a value; a unique key answering that the value is taken counts as done when the record
 // taking it is this one (a record may hold the same value twice).
@@ -36,7 +32,7 @@ VResult InsertValue(VKeyObject* key, const uint8_t* value, uint32_t r) {
 // Deletes a value; one that is already gone (the second of two equal values) is not a failure.
 VResult DeleteValue(VKeyObject* key, const uint8_t* value, uint32_t r) {
   VResult result = key->DeleteKey(value, r);
-  return result == -103 || result == -104 ? kVOk : result;
+  return result == kVKeyAbsent || result == kVNotInList ? kVOk : result;
 }
 
 // Calls each(value) for every value of a run of (length byte, bytes); stops at a failure.
@@ -53,31 +49,22 @@ VResult ForEachValue(const std::vector<uint8_t>& run, int32_t length, Each each)
 
 VResult VDBFile::ValidateSchemaKey(const VSch_DBKey& desc) const {
   if (desc.Number() < 1 || desc.Number() >= keySlots_) return kVBadKeyNumber;
-  if (VCurrentKeyMaker() == nullptr) return kVKeyNotOpen;
   return kVOk;
 }
 
-VResult VDBFile::MakeKey(VCioMap* index, const VSch_DBKey& desc, uint16_t* attributes,
-                         uint32_t* root, uint32_t* reverseRoot, std::unique_ptr<VKeyObject>* key,
-                         std::unique_ptr<VKeyObject>* reverse) {
-  VKeyMaker maker = VCurrentKeyMaker();
-  if (maker == nullptr) return kVKeyNotOpen;
+VResult VDBFile::MakeTrees(VCioMap* index, const VSch_DBKey& desc, std::unique_ptr<VKeyObject>* key,
+                           std::unique_ptr<VKeyObject>* reverse) {
   const auto number = static_cast<uint8_t>(desc.Number());
-  *attributes = static_cast<uint16_t>((desc.Flags() & 0xFF) << 8 | desc.Type());
-  *key = maker(index, number, *attributes, 0);
-  if (*key == nullptr) return kVKeyNotOpen;
+  const auto attributes = static_cast<uint16_t>((desc.Flags() & 0xFF) << 8 | desc.Type());
+  *key = std::make_unique<VKeyObject>(index, number, attributes, 0);
   VResult result = (*key)->CreateRoot();
-  if (result != kVOk) return result;
-  *root = (*key)->Root();
-  *reverseRoot = 0;
-  if (*attributes & kVKeyWordReverse) {
-    *reverse = maker(index, number, *attributes, 0);
-    if (*reverse == nullptr) return kVKeyNotOpen;
+  if (result == kVOk && (attributes & kVKeyWordReverse)) {
+    *reverse = std::make_unique<VKeyObject>(index, number, attributes, 0, true);
     result = (*reverse)->CreateRoot();
-    if (result != kVOk) return result;
-    *reverseRoot = (*reverse)->Root();
+    if (result != kVOk) reverse->reset();
   }
-  return kVOk;
+  if (result != kVOk && (*key)->Root() != 0) (*key)->Drop();
+  return result;
 }
 
 VResult VDBFile::WriteKeySlot(VCioMap* index, int32_t keyNumber, uint32_t root, uint16_t attributes,
@@ -97,15 +84,12 @@ VResult VDBFile::WriteKeySlot(VCioMap* index, int32_t keyNumber, uint32_t root, 
 
 VResult VDBFile::OpenKey(int32_t keyNumber, uint16_t attributes, uint32_t root,
                          uint32_t reverseRoot) {
-  VKeyMaker maker = VCurrentKeyMaker();
-  if (maker == nullptr) return kVKeyNotOpen;
   const auto number = static_cast<uint8_t>(keyNumber);
-  std::unique_ptr<VKeyObject> key = maker(index_.get(), number, attributes, root);
+  auto key = std::make_unique<VKeyObject>(index_.get(), number, attributes, root);
   std::unique_ptr<VKeyObject> reverse;
   if ((attributes & kVKeyWordReverse) && reverseRoot != 0) {
-    reverse = maker(index_.get(), number, attributes, reverseRoot);
+    reverse = std::make_unique<VKeyObject>(index_.get(), number, attributes, reverseRoot, true);
   }
-  if (key == nullptr) return kVKeyNotOpen;
   keys_.Add(std::move(key), std::move(reverse));
   return kVOk;
 }
@@ -151,7 +135,7 @@ VResult VDBFile::UpdateKey(VKeyObject* key, uint32_t r, const uint8_t* oldImage,
     if (result == kVOk && reverse != nullptr) result = reverse->DeleteRecord(r);
     return result;
   }
-  uint8_t reversed[1 + kMaxKeyValue];
+  // The reverse tree takes each value as it is and turns it round itself.
   int32_t length = 0;
   if (oldImage != nullptr) {
     VResult result = KeyValues(desc, oldImage, &oldKeys_, &length);
@@ -159,8 +143,7 @@ VResult VDBFile::UpdateKey(VKeyObject* key, uint32_t r, const uint8_t* oldImage,
       result = ForEachValue(oldKeys_, length, [&](const uint8_t* value) -> VResult {
         VResult deleted = DeleteValue(key, value, r);
         if (deleted != kVOk || reverse == nullptr) return deleted;
-        ReverseValue(value, reversed);
-        return DeleteValue(reverse, reversed, r);
+        return DeleteValue(reverse, value, r);
       });
     }
     if (result != kVOk) return result;
@@ -171,8 +154,7 @@ VResult VDBFile::UpdateKey(VKeyObject* key, uint32_t r, const uint8_t* oldImage,
       result = ForEachValue(newKeys_, length, [&](const uint8_t* value) -> VResult {
         VResult inserted = InsertValue(key, value, r);
         if (inserted != kVOk || reverse == nullptr) return inserted;
-        ReverseValue(value, reversed);
-        return InsertValue(reverse, reversed, r);
+        return InsertValue(reverse, value, r);
       });
     }
     if (result != kVOk) return result;
@@ -194,38 +176,68 @@ VResult VDBFile::BuildKeys(VKeyObject* only) {
   std::vector<uint8_t> image;
   VResult result;
   while ((result = read.Read(&r, &image)) == kVOk) {
+    // One record at a time: a flush between records sees every tree whole.
+    VCashUpdate group(index_->Cache());
     result = only != nullptr ? UpdateKey(only, r, nullptr, image.data())
                              : UpdateKeys(r, nullptr, image.data());
+    VResult ended = group.End();
+    if (result == kVOk) result = ended;
     if (result != kVOk) return result;
   }
   return result == kVEnd ? kVOk : result;
 }
 
+VResult VDBFile::MakeOpenKeys(const std::vector<int32_t>& numbers) {
+  VCashUpdate group(index_->Cache());
+  VResult result = kVOk;
+  for (size_t i = 0; i < numbers.size() && result == kVOk; ++i) {
+    std::unique_ptr<VKeyObject> key;
+    std::unique_ptr<VKeyObject> reverse;
+    result = MakeTrees(index_.get(), *schema_->KeyByNumber(numbers[i]), &key, &reverse);
+    if (result == kVOk) keys_.Add(std::move(key), std::move(reverse));
+  }
+  VResult ended = group.End();
+  return result == kVOk ? ended : result;
+}
+
+VResult VDBFile::EnterKeys(const std::vector<int32_t>& numbers) {
+  VCashUpdate group(index_->Cache());
+  VResult result = kVOk;
+  for (size_t i = 0; i < numbers.size() && result == kVOk; ++i) {
+    VKeyObject* key = keys_.Key(numbers[i]);
+    VKeyObject* reverse = keys_.Reverse(numbers[i]);
+    result = WriteKeySlot(index_.get(), numbers[i], key->Root(), key->Attributes(),
+                          reverse != nullptr ? reverse->Root() : 0);
+    if (result == kVOk) schema_->MarkKeyCreated(numbers[i]);
+  }
+  VResult ended = group.End();
+  return result == kVOk ? ended : result;
+}
+
+void VDBFile::DropUnentered(const std::vector<int32_t>& numbers) {
+  VCashUpdate group(index_->Cache());
+  for (int32_t number : numbers) {
+    if (VKeyObject* key = keys_.Key(number)) key->Drop();
+    if (VKeyObject* reverse = keys_.Reverse(number)) reverse->Drop();
+    keys_.Remove(number);
+  }
+  group.End();
+}
+
 VResult VDBFile::CreateAllKey() {
   if (!open_) return kVFileNotOpen;
   if (readOnly_) return kVReadOnlyFile;
+  std::vector<int32_t> numbers;
   for (int i = 0; i < schema_->KeyCount(); ++i) {
     VResult valid = ValidateSchemaKey(*schema_->KeyAt(i));
     if (valid != kVOk) return valid;
+    numbers.push_back(schema_->KeyAt(i)->Number());
   }
   VResult result = DeleteAllKey();
-  for (int i = 0; i < schema_->KeyCount() && result == kVOk; ++i) {
-    const VSch_DBKey& desc = *schema_->KeyAt(i);
-    uint16_t attributes = 0;
-    uint32_t root = 0;
-    uint32_t reverseRoot = 0;
-    std::unique_ptr<VKeyObject> key;
-    std::unique_ptr<VKeyObject> reverse;
-    result = MakeKey(index_.get(), desc, &attributes, &root, &reverseRoot, &key, &reverse);
-    if (result == kVOk) {
-      result = WriteKeySlot(index_.get(), desc.Number(), root, attributes, reverseRoot);
-    }
-    if (result == kVOk) {
-      keys_.Add(std::move(key), std::move(reverse));
-      schema_->MarkKeyCreated(desc.Number());
-    }
-  }
+  if (result == kVOk) result = MakeOpenKeys(numbers);
   if (result == kVOk && RecordCount() > 0) result = BuildKeys(nullptr);
+  if (result == kVOk) result = EnterKeys(numbers);
+  if (result != kVOk) DropUnentered(numbers);
   return result;
 }
 
@@ -237,18 +249,12 @@ VResult VDBFile::CreateKey(int32_t keyNumber) {
   if (desc == nullptr) return kVBadKeyNumber;
   VResult result = ValidateSchemaKey(*desc);
   if (result != kVOk) return result;
-  uint16_t attributes = 0;
-  uint32_t root = 0;
-  uint32_t reverseRoot = 0;
-  std::unique_ptr<VKeyObject> key;
-  std::unique_ptr<VKeyObject> reverse;
-  result = MakeKey(index_.get(), *desc, &attributes, &root, &reverseRoot, &key, &reverse);
-  if (result == kVOk) result = WriteKeySlot(index_.get(), keyNumber, root, attributes, reverseRoot);
-  if (result != kVOk) return result;
-  VKeyObject* made = key.get();
-  keys_.Add(std::move(key), std::move(reverse));
-  schema_->MarkKeyCreated(keyNumber);
-  return RecordCount() > 0 ? BuildKeys(made) : kVOk;
+  const std::vector<int32_t> numbers{keyNumber};
+  result = MakeOpenKeys(numbers);
+  if (result == kVOk && RecordCount() > 0) result = BuildKeys(keys_.Key(keyNumber));
+  if (result == kVOk) result = EnterKeys(numbers);
+  if (result != kVOk) DropUnentered(numbers);
+  return result;
 }
 
 VResult VDBFile::DeleteKey(int32_t keyNumber) {
@@ -257,10 +263,15 @@ VResult VDBFile::DeleteKey(int32_t keyNumber) {
   if (keyNumber < 1 || keyNumber > 255) return kVBadKeyNumber;
   VKeyObject* key = keys_.Key(keyNumber);
   if (key == nullptr) return kVBadKeyNumber;
-  VResult result = key->Drop();
+  // The slot goes first, in the same bracket as the trees: no flush sees a slot naming freed
+  // blocks.
+  VCashUpdate group(index_->Cache());
+  VResult result = WriteKeySlot(index_.get(), keyNumber, 0, 0, 0);
+  if (result == kVOk) result = key->Drop();
   VKeyObject* reverse = keys_.Reverse(keyNumber);
   if (result == kVOk && reverse != nullptr) result = reverse->Drop();
-  if (result == kVOk) result = WriteKeySlot(index_.get(), keyNumber, 0, 0, 0);
+  VResult ended = group.End();
+  if (result == kVOk) result = ended;
   if (result != kVOk) return result;
   keys_.Remove(keyNumber);
   schema_->MarkKeyErased(keyNumber);
@@ -274,11 +285,13 @@ VResult VDBFile::DeleteAllKey() {
     VResult result = DeleteKey(keys_.At(i)->KeyNumber());
     if (result != kVOk) return result;
   }
-  for (int32_t k = 1; k < keySlots_; ++k) {
-    VResult result = WriteKeySlot(index_.get(), k, 0, 0, 0);
-    if (result != kVOk) return result;
+  VCashUpdate group(index_->Cache());
+  VResult result = kVOk;
+  for (int32_t k = 1; k < keySlots_ && result == kVOk; ++k) {
+    result = WriteKeySlot(index_.get(), k, 0, 0, 0);
   }
-  return kVOk;
+  VResult ended = group.End();
+  return result == kVOk ? ended : result;
 }
 
 VResult VDBFile::AddKeyEntry(int32_t keyNumber, uint32_t r, std::span<const uint8_t> value) {
@@ -295,14 +308,10 @@ VResult VDBFile::AddKeyEntry(int32_t keyNumber, uint32_t r, std::span<const uint
   } else {
     result = InsertValue(key, value.data(), r);
     VKeyObject* reverse = keys_.Reverse(keyNumber);
-    if (result == kVOk && reverse != nullptr) {
-      uint8_t reversed[1 + kMaxKeyValue];
-      ReverseValue(value.data(), reversed);
-      result = InsertValue(reverse, reversed, r);
-    }
+    if (result == kVOk && reverse != nullptr) result = InsertValue(reverse, value.data(), r);
   }
-  group.End();
-  return result;
+  VResult ended = group.End();
+  return result == kVOk ? ended : result;
 }
 
 VResult VDBFile::RemoveKeyEntry(int32_t keyNumber, uint32_t r, std::span<const uint8_t> value) {
@@ -319,12 +328,41 @@ VResult VDBFile::RemoveKeyEntry(int32_t keyNumber, uint32_t r, std::span<const u
     if (result == kVOk && reverse != nullptr) result = reverse->DeleteRecord(r);
   } else {
     result = key->DeleteKey(value.data(), r);
-    if (result == kVOk && reverse != nullptr) {
-      uint8_t reversed[1 + kMaxKeyValue];
-      ReverseValue(value.data(), reversed);
-      result = reverse->DeleteKey(reversed, r);
-    }
+    if (result == kVOk && reverse != nullptr) result = reverse->DeleteKey(value.data(), r);
   }
-  group.End();
-  return result;
+  VResult ended = group.End();
+  return result == kVOk ? ended : result;
+}
+
+// ---- key sequences ----
+
+VResult VDBFile::KSLocate(VListMgr* sets, int32_t keyNumber, std::span<const uint8_t> value,
+                          int32_t* id) {
+  if (!open_) return kVFileNotOpen;
+  VKeyObject* key = keys_.Key(keyNumber);
+  if (key == nullptr) return kVKeyNotOpen;
+  if (!value.empty() && value.size() < 1u + value[0]) return kVValueMissing;
+  auto sequence = std::make_unique<VKeySeq>(*key, this);
+  VResult result = sequence->Locate(value.empty() ? nullptr : value.data());
+  if (result != kVOk) return result;
+  *id = sets->Add(std::move(sequence));
+  return kVOk;
+}
+
+VResult VDBFile::KSRead(VListMgr* sets, int32_t id, std::vector<uint8_t>* key,
+                        std::vector<uint32_t>* records) {
+  auto* sequence = static_cast<VKeySeq*>(sets->Find(id, VSetObj::kKeySequence));
+  if (sequence == nullptr || sequence->Owner() != this) return kVNoSuchSet;
+  if (!open_) return kVFileNotOpen;
+  // The sequence reads through the key object's tree only while that object is the open key.
+  VKeyObject* open = keys_.Key(sequence->KeyNumber());
+  if (open == nullptr || open->Serial() != sequence->KeySerial()) return kVKeyNotOpen;
+  return sequence->Read(key, records);
+}
+
+VResult VDBFile::KSCancel(VListMgr* sets, int32_t id) {
+  auto* sequence = static_cast<VKeySeq*>(sets->Find(id, VSetObj::kKeySequence));
+  if (sequence == nullptr || sequence->Owner() != this) return kVNoSuchSet;
+  sets->Remove(id);
+  return kVOk;
 }

@@ -4,21 +4,11 @@
 
 namespace {
 
-VKeyMaker gMaker = nullptr;
-
 bool ByNumber(const std::unique_ptr<VKeyObject>& a, const std::unique_ptr<VKeyObject>& b) {
   return a->KeyNumber() < b->KeyNumber();
 }
 
 }  // namespace
-
-VKeyMaker VSetKeyMaker(VKeyMaker maker) {
-  VKeyMaker previous = gMaker;
-  gMaker = maker;
-  return previous;
-}
-
-VKeyMaker VCurrentKeyMaker() { return gMaker; }
 
 int32_t VKeyList::IndexOf(int32_t keyNumber,
                           const std::vector<std::unique_ptr<VKeyObject>>& list) const {

@@ -1,7 +1,6 @@
 // Shared helpers of the record-file tests: a database folder with its configuration and schema,
-// record images of chosen sizes, keys kept in memory behind the key interface, users that hold
-// records, and a check that a record file's maps agree with its blocks and with what a test
-// expects it to hold.
+// record images of chosen sizes, the contents of a key's tree, users that hold records, and a
+// check that a record file's maps agree with its blocks and with what a test expects it to hold.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -19,6 +18,7 @@
 #include "db/schema/VConfig.h"
 #include "db/schema/VRecord.h"
 #include "db/schema/VSchema.h"
+#include "db/store/VBTree.h"
 #include "db/store/VCioFsp.h"
 #include "db/store/VCioMap.h"
 #include "db/store/VDBFile.h"
@@ -98,91 +98,21 @@ inline std::vector<uint8_t> RecordImage(int32_t bodyLength, uint32_t seed,
   return std::vector<uint8_t>(record.Image(), record.Image() + record.ImageLength());
 }
 
-// A key kept in memory behind the key interface; its root is a real block of the index file, so
-// the file's layout is what a stored tree gives. The trees live in a process-wide table by root
-// block, so that a file reopened in the same test finds its keys again.
-class MemoryKey : public VKeyObject {
- public:
-  using Tree = std::multimap<std::string, uint32_t>;
-  static std::map<uint32_t, Tree>& Trees() {
-    static std::map<uint32_t, Tree> trees;
-    return trees;
+// Every (stored key, record) of a tree, in the tree's order, read by its walk.
+using TreeMap = std::multimap<std::string, uint32_t>;
+inline TreeMap TreeContents(VBTree& tree) {
+  TreeMap contents;
+  VResult result = tree.First();
+  while (result == kVOk) {
+    const VBTree::Entry entry = tree.Current();
+    const std::string key(reinterpret_cast<const char*>(entry.key + 1), entry.key[0]);
+    for (int32_t i = 0; i < entry.count; ++i) contents.emplace(key, VGetU24(entry.records + 3 * i));
+    result = tree.Next();
   }
-  static std::unique_ptr<VKeyObject> Make(VCioMap* index, uint8_t number, uint16_t attributes,
-                                          uint32_t root) {
-    return std::make_unique<MemoryKey>(index, number, attributes, root);
-  }
-
-  using VKeyObject::VKeyObject;
-
-  VResult CreateRoot() override {
-    root_ = index_->AllocBlock();
-    if (root_ == 0) return kVNoRecordBlock;
-    VCashBffr* block = index_->NewBlock(root_);
-    block->SetBlockHeader(5, keyNumber_, 0);
-    index_->MarkDirty(block);
-    index_->Release(block);
-    Trees()[root_].clear();
-    return kVOk;
-  }
-  VResult Drop() override {
-    Trees().erase(root_);
-    return index_->FreeBlock(root_);
-  }
-  VResult InsertKey(const uint8_t* value, uint32_t r) override {
-    Tree& tree = Trees()[root_];
-    auto range = tree.equal_range(Text(value));
-    if (range.first != range.second && IsUnique()) return kVUniqueTaken;
-    for (auto it = range.first; it != range.second; ++it) {
-      if (it->second == r) return kVOk;
-    }
-    tree.emplace(Text(value), r);
-    return kVOk;
-  }
-  VResult DeleteKey(const uint8_t* value, uint32_t r) override {
-    Tree& tree = Trees()[root_];
-    auto range = tree.equal_range(Text(value));
-    if (range.first == range.second) return -103;
-    for (auto it = range.first; it != range.second; ++it) {
-      if (it->second == r) {
-        tree.erase(it);
-        return kVOk;
-      }
-    }
-    return -104;
-  }
-  VResult DeleteRecord(uint32_t r) override {
-    Tree& tree = Trees()[root_];
-    for (auto it = tree.begin(); it != tree.end();) {
-      it = it->second == r ? tree.erase(it) : std::next(it);
-    }
-    return kVOk;
-  }
-  bool Lookup(const uint8_t* value, uint32_t* r) override {
-    Tree& tree = Trees()[root_];
-    auto found = tree.find(Text(value));
-    if (found == tree.end()) return false;
-    *r = found->second;
-    return true;
-  }
-
-  static std::string Text(const uint8_t* value) {
-    return std::string(reinterpret_cast<const char*>(value + 1), value[0]);
-  }
-};
-
-// Installs the memory keys for a test's lifetime.
-class MemoryKeyScope {
- public:
-  MemoryKeyScope() : previous_(VSetKeyMaker(MemoryKey::Make)) { MemoryKey::Trees().clear(); }
-  ~MemoryKeyScope() {
-    VSetKeyMaker(previous_);
-    MemoryKey::Trees().clear();
-  }
-
- private:
-  VKeyMaker previous_;
-};
+  tree.ReleaseStack();
+  EXPECT_EQ(result, kVEnd);
+  return contents;
+}
 
 // Users that hold records: one table shared by all of them.
 class HoldTable {

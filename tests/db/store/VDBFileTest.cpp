@@ -69,7 +69,6 @@ TEST(VDBFile, NewFilesHaveTheirExactLayout) {
 }
 
 TEST(VDBFile, SmallBlockSizesAreRaisedAndBoundTheKeySlots) {
-  MemoryKeyScope keys;
   RecordFileEnv env;
   env.Schema().SetBlockSizes(512, 1024);
   env.AddNameKey(251, 0);  // 2048-byte index blocks hold slots for keys 1..250 only
@@ -337,7 +336,6 @@ TEST(VDBFile, PhysicalReadsFollowStorageOrderThroughChanges) {
 }
 
 TEST(VDBFile, UniqueKeysRefuseTakenValuesBeforeAnythingChanges) {
-  MemoryKeyScope scope;
   RecordFileEnv env;
   env.AddNameKey(1, kVKeyUnique);
   auto file = env.CreateAndOpen();
@@ -352,8 +350,7 @@ TEST(VDBFile, UniqueKeysRefuseTakenValuesBeforeAnythingChanges) {
   EXPECT_EQ(file->UpdRecord(nullptr, alice, Span(RecordImage(70, 5, "alice"))), kVOk);
   ASSERT_EQ(file->DelRecord(nullptr, alice), kVOk);
   EXPECT_EQ(file->InsRecord(nullptr, Span(RecordImage(70, 6, "alice")), &r), kVOk);
-  const MemoryKey::Tree& tree = MemoryKey::Trees()[file->Keys().Key(1)->Root()];
-  EXPECT_EQ(tree, (MemoryKey::Tree{{"alice", r}, {"bob", bob}}));
+  EXPECT_EQ(TreeContents(*file->Keys().Key(1)), (TreeMap{{"alice", r}, {"bob", bob}}));
 
   // Hand-made entries: refused for a value another record holds, accepted for the holder.
   std::vector<uint8_t> value{3, 'e', 'v', 'e'};
@@ -365,7 +362,6 @@ TEST(VDBFile, UniqueKeysRefuseTakenValuesBeforeAnythingChanges) {
 }
 
 TEST(VDBFile, KeysFollowEveryChangeInBothDirections) {
-  MemoryKeyScope scope;
   RecordFileEnv env;
   env.AddNameKey(3, kVKeyReverse);
   auto file = env.CreateAndOpen();
@@ -375,12 +371,12 @@ TEST(VDBFile, KeysFollowEveryChangeInBothDirections) {
   const uint32_t forward = file->Keys().Key(3)->Root();
   const uint32_t backward = file->Keys().Reverse(3)->Root();
   std::string reversed = "a" + Sj("本日");
-  EXPECT_EQ(MemoryKey::Trees()[forward], (MemoryKey::Tree{{"xy", b}, {japanese, a}}));
-  EXPECT_EQ(MemoryKey::Trees()[backward], (MemoryKey::Tree{{"yx", b}, {reversed, a}}));
+  EXPECT_EQ(TreeContents(*file->Keys().Key(3)), (TreeMap{{"xy", b}, {japanese, a}}));
+  EXPECT_EQ(TreeContents(*file->Keys().Reverse(3)), (TreeMap{{"yx", b}, {reversed, a}}));
   ASSERT_EQ(file->UpdRecord(nullptr, b, Span(RecordImage(60, 3, "zz"))), kVOk);
   ASSERT_EQ(file->DelRecord(nullptr, a), kVOk);
-  EXPECT_EQ(MemoryKey::Trees()[forward], (MemoryKey::Tree{{"zz", b}}));
-  EXPECT_EQ(MemoryKey::Trees()[backward], (MemoryKey::Tree{{"zz", b}}));
+  EXPECT_EQ(TreeContents(*file->Keys().Key(3)), (TreeMap{{"zz", b}}));
+  EXPECT_EQ(TreeContents(*file->Keys().Reverse(3)), (TreeMap{{"zz", b}}));
 
   // The directory slot: roots and the attribute word in its two halves.
   ASSERT_EQ(file->Close(), kVOk);
@@ -396,7 +392,6 @@ TEST(VDBFile, KeysFollowEveryChangeInBothDirections) {
 }
 
 TEST(VDBFile, KeysAreBuiltFromTheRecordsAndDropped) {
-  MemoryKeyScope scope;
   RecordFileEnv env;
   auto file = env.CreateAndOpen();
   for (uint32_t i = 1; i <= 30; ++i)
@@ -408,8 +403,8 @@ TEST(VDBFile, KeysAreBuiltFromTheRecordsAndDropped) {
   EXPECT_EQ(file->CreateAllKey(), kVUniqueTaken);
   env.Schema().KeyByNumber(5)->SetFlags(0);
   ASSERT_EQ(file->CreateAllKey(), kVOk);
-  EXPECT_EQ(MemoryKey::Trees()[file->Keys().Key(2)->Root()].size(), 29u);
-  EXPECT_EQ(MemoryKey::Trees()[file->Keys().Key(5)->Root()].count("n3"), 3u);  // 3, 17, 24
+  EXPECT_EQ(TreeContents(*file->Keys().Key(2)).size(), 29u);
+  EXPECT_EQ(TreeContents(*file->Keys().Key(5)).count("n3"), 3u);  // 3, 17, 24
   EXPECT_EQ(file->CreateKey(2), kVKeyNotOpen);
   EXPECT_EQ(file->CreateKey(9), kVBadKeyNumber);
   ASSERT_EQ(file->DeleteKey(2), kVOk);
@@ -417,7 +412,7 @@ TEST(VDBFile, KeysAreBuiltFromTheRecordsAndDropped) {
   EXPECT_EQ(file->DeleteKey(256), kVBadKeyNumber);
   EXPECT_TRUE(env.Schema().KeyByNumber(2)->IsErased());
   ASSERT_EQ(file->CreateKey(2), kVOk);
-  EXPECT_EQ(MemoryKey::Trees()[file->Keys().Key(2)->Root()].size(), 29u);
+  EXPECT_EQ(TreeContents(*file->Keys().Key(2)).size(), 29u);
   ASSERT_EQ(file->DeleteAllKey(), kVOk);
   EXPECT_EQ(file->Keys().Count(), 0);
   ASSERT_EQ(file->Close(), kVOk);
@@ -426,19 +421,7 @@ TEST(VDBFile, KeysAreBuiltFromTheRecordsAndDropped) {
       std::all_of(directory.begin() + 36, directory.end(), [](uint8_t x) { return x == 0; }));
 }
 
-TEST(VDBFile, FilesWithKeysNeedTheKeyLayer) {
-  RecordFileEnv env;
-  env.AddNameKey(1, 0);
-  EXPECT_EQ(env.NewFile()->CreateDBFile(), kVKeyNotOpen);
-  {
-    MemoryKeyScope scope;
-    ASSERT_EQ(env.NewFile()->CreateDBFile(), kVOk);
-  }
-  EXPECT_EQ(env.NewFile()->Open(), kVKeyNotOpen);
-}
-
 TEST(VDBFile, AnOlderLayoutSplitsItsAttributeBytesOnOpen) {
-  MemoryKeyScope scope;
   RecordFileEnv env;
   env.AddNameKey(4, kVKeyUnique);
   {
