@@ -41,7 +41,13 @@ OvPlayerMF::OvPlayerMF() : area_(new QMdiArea(this)) {
   UpdateCommands();
 }
 
-OvPlayerMF::~OvPlayerMF() = default;
+OvPlayerMF::~OvPlayerMF() {
+  // Deleting the frame's widgets moves the focus; the commands must not follow it any more.
+  disconnect(qApp, nullptr, this, nullptr);
+  disconnect(area_, nullptr, this, nullptr);
+  QObject::disconnect(selectionWatch_);
+  QObject::disconnect(undoWatch_);
+}
 
 void OvPlayerMF::BuildMenus() {
   QMenu* file = menuBar()->addMenu(U("ﾌｧｲﾙ(&F)"));
