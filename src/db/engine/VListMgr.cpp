@@ -30,3 +30,23 @@ int32_t VListMgr::Count() const {
   VCriticalLock hold(lock_);
   return static_cast<int32_t>(objects_.size());
 }
+
+int32_t VListMgr::CountOf(int32_t kind) const {
+  VCriticalLock hold(lock_);
+  int32_t count = 0;
+  for (const auto& object : objects_) count += object->Kind() == kind ? 1 : 0;
+  return count;
+}
+
+VSetObj* VListMgr::NthOf(int32_t kind, int32_t index) const {
+  VCriticalLock hold(lock_);
+  for (const auto& object : objects_) {
+    if (object->Kind() == kind && index-- == 0) return object.get();
+  }
+  return nullptr;
+}
+
+void VListMgr::Clear() {
+  VCriticalLock hold(lock_);
+  objects_.clear();
+}

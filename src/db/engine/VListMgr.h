@@ -19,6 +19,11 @@ class VListMgr {
   // Removes and deletes the object; false when there is none.
   bool Remove(int32_t id);
   int32_t Count() const;
+  // Objects of one kind, and the one at a position among them (from 0, in the order added).
+  int32_t CountOf(int32_t kind) const;
+  VSetObj* NthOf(int32_t kind, int32_t index) const;
+  // Removes and deletes every object (the ids go on from the counter).
+  void Clear();
 
  private:
   mutable VCritical lock_;

@@ -281,6 +281,13 @@ VResult VBTree::OpScan(int32_t op, const uint8_t* value, VRMap* set) {
       if (Passes(kind, swapped, stored, key)) result = AddEntry(set);
       if (result == kVOk) result = Prev();
     }
+    // An empty value begins every value but has no first character: its entries lie first in
+    // the tree, where the walk back stops short of them.
+    if (result == kVOk || result == kVEnd) {
+      uint8_t* empty = WorkArea(kMaxDepth + 1);
+      empty[0] = 0;
+      result = AddValueEntries(empty, set);
+    }
   } else {
     result = First();
     while (result == kVOk) {

@@ -30,6 +30,13 @@ constexpr VResult kVReadOnlyFile = -510;
 constexpr VResult kVFilesExist = -513;    // CreateDBFile: index or data file already present
 constexpr VResult kVBodyTooLong = -2144;  // record body of MacRLength bytes or more
 
+// Sets of records.
+constexpr VResult kVSortItemUnknown = -1207;     // a sort description names an unknown item
+constexpr VResult kVSortDescriptionBad = -1209;  // no sort entry parses, or no such set to sort
+constexpr VResult kVStatementFailed = -2114;     // a query statement cannot be made into a set
+constexpr VResult kVCountFailed = -2115;         // ... when counting its records (command 501)
+constexpr VResult kVPositionOutside = -2121;     // a set position outside the set
+
 // The directory block (block 1 of the index file) is not one.
 constexpr VResult kVBadDirectory = -37;
 // A complete backup whose entries do not fit the record files; it is kept for inspection.

@@ -383,6 +383,12 @@ void VDBFile::CloseFiles(bool discard) {
   SetChanged(false);
 }
 
+void VDBFile::Abandon() {
+  if (!open_) return;
+  LogFormat("...ERROR... VDBFile::Abandon %s", name_);
+  CloseFiles(true);
+}
+
 VResult VDBFile::Close() {
   if (!open_) return kVFileNotOpen;
   if (replayPending_) {
@@ -433,6 +439,9 @@ VResult VDBFile::FlushFiles(const char** step, bool* marked) {
   if (!dataBlocks && !indexBlocks && !data_->IsHeaderDirty() && !index_->IsHeaderDirty()) {
     return kVOk;
   }
+  *step = "FlushFirst";
+  VResult first = FlushPredecessor();
+  if (first != kVOk) return first;
   // The headers get their update time now, so that they reach the backup as they will be
   // written in place.
   if (dataBlocks) data_->StampUpdateTime();
@@ -465,6 +474,23 @@ VResult VDBFile::FlushFiles(const char** step, bool* marked) {
   VReachWritePoint(VWritePoint::kBackupRemove, backup);
   result = backup.Remove();
   if (result != kVOk) LogFormat("...ERROR... VDBFile::Flush RemoveBackup ec:%d", result);
+  return kVOk;
+}
+
+VResult VDBFile::FlushPredecessor() {
+  VDBFile* first = flushFirst_;
+  if (first == nullptr || first == this || !first->open_ || first->readOnly_) return kVOk;
+  if (first->replayPending_) return kVWriteFailed;
+  if (!first->NeedsFlush()) return kVOk;
+  const char* step = "";
+  bool marked = false;
+  VResult result = first->FlushFiles(&step, &marked);
+  if (result != kVOk) {
+    first->replayPending_ = marked;
+    LogFormat("...ERROR... VDBFile::Flush %s %s ec:%d", first->name_, step, result);
+    return result;
+  }
+  first->SetChanged(false);
   return kVOk;
 }
 

@@ -86,6 +86,16 @@ class VDBFile : public VIOSync, public VObj {
   VResult Close();
   // Writes every changed block through the backup; raises VFailure(-1) on any failure.
   VResult Flush() override;
+  // Closes without writing anything: the changes since the last complete flush are dropped and the
+  // files keep (or, with a backup left to replay, regain at the next Open) that flush's state.
+  // For a file whose state in memory can no longer be trusted. Nothing when not open.
+  void Abandon();
+  // A file whose changes must be durable before any of this file's: every flush of this file
+  // (Flush, a write-back the cache asks for, Close) first flushes that one, and fails when it
+  // fails. The transaction log is made the predecessor of the files whose changes it records, so
+  // that no change reaches the disk before the record that undoes it. Null: none.
+  void SetFlushFirst(VDBFile* first) { flushFirst_ = first; }
+  VDBFile* FlushFirst() const { return flushFirst_; }
 
   // Builds every key of the schema (all keys are dropped first) / one key from the records. A key
   // enters the directory only once it is complete: a failed build drops what it made and answers
@@ -135,6 +145,38 @@ class VDBFile : public VIOSync, public VObj {
                  std::vector<uint32_t>* records);
   VResult KSCancel(VListMgr* sets, int32_t id);
 
+  // Sets of this file and physical sequential reads, kept in the calling user's list (sets).
+  // Every id must name an object of the right kind and of this file, else -506.
+  //
+  // SetMake makes a set from a query statement and adds it: its id and size; -2114 when the
+  // statement cannot be made into a set (nothing is added), -501. SetCount counts the records of
+  // a statement and gives the first of them (0 when none) without keeping a set: -2115 for a
+  // statement that fails.
+  VResult SetMake(VListMgr* sets, std::span<const uint8_t> statement, int32_t* id, uint32_t* size);
+  VResult SetCount(const VListMgr* sets, std::span<const uint8_t> statement, uint32_t* count,
+                   uint32_t* first);
+  VResult SetSize(VListMgr* sets, int32_t id, uint32_t* size);
+  // The record number at a position from 0 (sorted order when sorted), and with image the record:
+  // -2121 outside the set, record read errors.
+  VResult SetRGet(VListMgr* sets, int32_t id, uint32_t index, uint32_t* r,
+                  std::vector<uint8_t>* image = nullptr);
+  // One record number, or u24 numbers; 0 and numbers beyond the u24 range are passed over. A number
+  // added to a sorted set goes to the end of its order; one removed leaves the order too.
+  VResult SetRAdd(VListMgr* sets, int32_t id, uint32_t r);
+  VResult SetRAdd(VListMgr* sets, int32_t id, std::span<const uint8_t> numbers);
+  VResult SetRDel(VListMgr* sets, int32_t id, uint32_t r);
+  VResult SetRDel(VListMgr* sets, int32_t id, std::span<const uint8_t> numbers);
+  // Sorts by a sort description (VSorter.h): -501, -1207, -1209 (also for an id that names no
+  // set), -506 for an empty set, record read errors.
+  VResult SetSort(VListMgr* sets, int32_t id, std::span<const uint8_t> description);
+  VResult SortCancel(VListMgr* sets, int32_t id);
+  VResult SetCancel(VListMgr* sets, int32_t id);
+  // PSLocate adds a read at the start of the data file (-501); PSRead gives the next record in
+  // physical order (1 past the last) and moves on; PSCancel drops the read.
+  VResult PSLocate(VListMgr* sets, int32_t* id);
+  VResult PSRead(VListMgr* sets, int32_t id, uint32_t* r, std::vector<uint8_t>* image);
+  VResult PSCancel(VListMgr* sets, int32_t id);
+
   // Items of a stored record, read in place in its block (items numbered 1..255, occurrences from
   // 1, 0 naming the first). -201 record not found, -212 the record cannot be read, -2116 no value.
   VResult ItemCount(uint32_t r, int32_t* count);
@@ -155,6 +197,8 @@ class VDBFile : public VIOSync, public VObj {
   VCioFsp* DataFile() const { return data_.get(); }
   VRBCvt* RecordMap() const { return map_.get(); }
   const VKeyList& Keys() const { return keys_; }
+  VSch_DBFile* Schema() const { return schema_; }
+  VConfig* Config() const { return config_; }
   // Slots in the directory block of this file's index block size: keys 1..KeySlots()-1.
   int32_t KeySlots() const { return keySlots_; }
 
@@ -176,6 +220,8 @@ class VDBFile : public VIOSync, public VObj {
   // was already durable.
   VResult FlushFiles(const char** step, bool* marked);
   VResult WriteBackup(VFile& backup, const char** step, bool* marked);
+  // Flushes the predecessor (SetFlushFirst) when it has changes: 0 or its failure.
+  VResult FlushPredecessor();
   void CloseFiles(bool discard);
   [[noreturn]] void Fatal(const char* where, VResult code) const;
 
@@ -214,6 +260,7 @@ class VDBFile : public VIOSync, public VObj {
   bool readOnly_ = false;
   // A flush failed after its backup was complete: the backup must be replayed, not replaced.
   bool replayPending_ = false;
+  VDBFile* flushFirst_ = nullptr;
   std::unique_ptr<VCioMap> index_;
   std::unique_ptr<VCioFsp> data_;
   std::unique_ptr<VRBCvt> map_;

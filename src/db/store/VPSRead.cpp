@@ -16,6 +16,12 @@ void VRecSeq::Rewind() {
   hinted_ = false;
 }
 
+void VRecSeq::Rebind(VCioFsp* data) {
+  if (data == data_) return;
+  data_ = data;
+  hinted_ = false;
+}
+
 VResult VRecSeq::SettleInBlock(uint32_t number, bool* found) {
   *found = false;
   VResult error = kVOk;

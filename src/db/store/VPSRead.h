@@ -32,6 +32,10 @@ class VRecSeq {
   VResult Read(uint32_t* r, std::vector<uint8_t>* image);
   // Back to the start of the file.
   void Rewind();
+  // Reads on through another object of the same data file (after the file was closed and opened
+  // again); the position is kept and the next read finds its place by record number.
+  void Rebind(VCioFsp* data);
+  VCioFsp* DataFile() const { return data_; }
 
  private:
   // Moves onto the next record at or after the position: 0, kVEnd or an error; offset_ and
@@ -54,6 +58,12 @@ class VRecSeq {
 
 class VPSRead : public VRecSeq, public VSetObj {
  public:
-  using VRecSeq::VRecSeq;
+  // fileNumber: the database file it reads, when it is kept among a user's sets.
+  explicit VPSRead(VCioFsp* data, int32_t fileNumber = 0)
+      : VRecSeq(data), fileNumber_(fileNumber) {}
   int32_t Kind() const override { return kPhysicalRead; }
+  int32_t FileNumber() const { return fileNumber_; }
+
+ private:
+  int32_t fileNumber_;
 };

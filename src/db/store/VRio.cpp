@@ -387,6 +387,44 @@ bool VRList::Test(uint32_t r) const {
   return false;
 }
 
+VResult VRList::Retain(const std::function<bool(uint32_t)>& keep) {
+  VCriticalLock hold(lock_);
+  const uint32_t perPage = NumbersPerPage();
+  uint32_t kept = 0;
+  std::vector<uint32_t> pending;
+  for (uint32_t n = 0; n < count_; n += perPage) {
+    const size_t page = n / perPage;
+    const uint32_t inPage = std::min(perPage, count_ - n);
+    pending.clear();
+    {
+      PageAccess from(this, page, false);
+      if (from.Bytes() == nullptr) return from.Error() != kVOk ? from.Error() : kVNoRecordBlock;
+      for (uint32_t i = 0; i < inPage; ++i) {
+        const uint32_t r = VGetU24(from.Bytes() + 3 * i);
+        if (keep(r)) pending.push_back(r);
+      }
+    }
+    // The kept numbers go to positions at or before the page just read.
+    size_t done = 0;
+    while (done < pending.size()) {
+      PageAccess to(this, kept / perPage, true);
+      if (to.Bytes() == nullptr) return to.Error();
+      do {
+        VPutU24(to.Bytes() + 3 * (kept % perPage), pending[done++]);
+        ++kept;
+      } while (done < pending.size() && kept % perPage != 0);
+    }
+  }
+  const size_t used = (kept + perPage - 1) / perPage;
+  for (size_t page = used; page < pages_.size(); ++page) DropPage(page);
+  pages_.resize(used);
+  for (size_t page = 0; page < used; ++page) {
+    pages_[page].count = std::min<uint32_t>(perPage, kept - static_cast<uint32_t>(page) * perPage);
+  }
+  count_ = kept;
+  return kVOk;
+}
+
 VResult VRList::CopyFrom(const VRList& other) {
   if (&other == this) return kVOk;
   VCriticalLock hold(lock_);

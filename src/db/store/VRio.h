@@ -9,6 +9,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -116,5 +117,8 @@ class VRList : public VRio {
   uint32_t Nth(uint32_t n) const;
   // Whether the number is in the list (a scan).
   bool Test(uint32_t r) const;
+  // Keeps, in their order, only the numbers for which keep answers true, moving them up in place;
+  // pages left empty are dropped.
+  VResult Retain(const std::function<bool(uint32_t)>& keep);
   VResult CopyFrom(const VRList& other);
 };

@@ -1,6 +1,7 @@
 // Shared helpers of the record-file tests: a database folder with its configuration and schema,
-// record images of chosen sizes, the contents of a key's tree, users that hold records, and a
-// check that a record file's maps agree with its blocks and with what a test expects it to hold.
+// record images of chosen sizes, the contents of a key's tree, and a check that a record file's
+// maps agree with its blocks and with what a test expects it to hold. Users that hold records are
+// the engine's user queues.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -15,6 +16,7 @@
 
 #include "TempDir.h"
 #include "base/VEndian.h"
+#include "db/engine/VUQue.h"
 #include "db/schema/VConfig.h"
 #include "db/schema/VRecord.h"
 #include "db/schema/VSchema.h"
@@ -22,7 +24,6 @@
 #include "db/store/VCioFsp.h"
 #include "db/store/VCioMap.h"
 #include "db/store/VDBFile.h"
-#include "db/store/VHolder.h"
 #include "db/store/VKeyList.h"
 #include "db/store/VRBCvt.h"
 #include "db/store/VRecAcc.h"
@@ -113,35 +114,6 @@ inline TreeMap TreeContents(VBTree& tree) {
   EXPECT_EQ(result, kVEnd);
   return contents;
 }
-
-// Users that hold records: one table shared by all of them.
-class HoldTable {
- public:
-  std::map<std::pair<int32_t, uint32_t>, int> holders;
-};
-
-class TestUser : public VHolder {
- public:
-  TestUser(HoldTable* table, int id) : table_(table), id_(id) {}
-  bool TakeHold(int32_t file, uint32_t record) override {
-    auto [it, added] = table_->holders.emplace(std::make_pair(file, record), id_);
-    return added || it->second == id_;
-  }
-  bool HeldByOther(int32_t file, uint32_t record) const override {
-    auto it = table_->holders.find({file, record});
-    return it != table_->holders.end() && it->second != id_;
-  }
-  // Ends this user's transaction.
-  void ReleaseHolds() {
-    for (auto it = table_->holders.begin(); it != table_->holders.end();) {
-      it = it->second == id_ ? table_->holders.erase(it) : std::next(it);
-    }
-  }
-
- private:
-  HoldTable* table_;
-  int id_;
-};
 
 using Expected = std::map<uint32_t, std::vector<uint8_t>>;
 

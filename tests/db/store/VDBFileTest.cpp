@@ -234,9 +234,8 @@ TEST(VDBFile, RefusesWorkOnClosedAndReadOnlyFiles) {
 TEST(VDBFile, HoldsKeepOtherUsersOffARecordUntilReleased) {
   RecordFileEnv env;
   auto file = env.CreateAndOpen();
-  HoldTable table;
-  TestUser first(&table, 1);
-  TestUser second(&table, 2);
+  VUQue first("first");
+  VUQue second("second");
   std::vector<uint8_t> image = RecordImage(80, 1);
   uint32_t r = 0;
   ASSERT_EQ(file->InsRecord(&first, Span(image), &r), kVOk);

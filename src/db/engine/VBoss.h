@@ -1,0 +1,37 @@
+// VBoss: the root of the engine objects. It holds the configuration, read from its file when the
+// engine is made and written back (when changed) when it is destroyed; the configuration in turn
+// owns the block cache and the work files.
+//
+// Commands are made by NewCommand, run by Execute and released by ReleaseCommand. Execute answers
+// the command's result code, which it also writes into the answer's "ECODE". The engine's failure
+// exception (VFailure), raised by a fatal storage error or exhausted memory, leaves the engine
+// through Execute to its caller.
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "base/VBase.h"
+
+class VCMD;
+class VConfig;
+
+class VBoss {
+ public:
+  // configPath: the configuration file ("Varnex.conf" in its directory when the path has no name).
+  explicit VBoss(const std::string& configPath);
+  virtual ~VBoss();
+  VBoss(const VBoss&) = delete;
+  VBoss& operator=(const VBoss&) = delete;
+
+  virtual bool IsOpen() const = 0;
+  // A new command; the engine decides the user queue it runs for.
+  virtual std::unique_ptr<VCMD> NewCommand();
+  virtual VResult Execute(VCMD& command) = 0;
+  virtual void ReleaseCommand(std::unique_ptr<VCMD> command);
+
+  VConfig* Config() const { return config_.get(); }
+
+ private:
+  std::unique_ptr<VConfig> config_;
+};
