@@ -2,11 +2,15 @@
 
 #include <algorithm>
 #include <cstring>
+#include <new>
 #include <vector>
 
 #include "app/OvApp.h"
+#include "base/VDebug.h"
 #include "base/VFile.h"
 #include "base/VSjis.h"
+#include "db/engine/VBSBoss.h"
+#include "db/engine/VDBHandle.h"
 #include "template/OFTApp.h"
 
 bool OvIsDefinitionFileName(const char* name, size_t length) {
@@ -23,18 +27,53 @@ OvAEnv::OvAEnv() = default;
 OvAEnv::~OvAEnv() {
   apps_.DeleteAll();
   CloseDatabase();
+  // A close the engine refused leaves the handle; it goes all the same, before its engine.
+  handle_.reset();
+  engine_.reset();
 }
 
 VResult OvAEnv::OpenDatabase(const char* configPath) {
   if (configPath == nullptr) return -1;
   VResult closed = CloseDatabase();
   if (closed != 0) return closed;
-  // The engine's handle is wired in once the engine exists.
-  return -2143;
+  try {
+    engine_ = std::make_unique<VBSBoss>(configPath);
+    handle_ = std::make_unique<VDBHandle>(engine_.get());
+  } catch (const std::bad_alloc&) {
+    return -1;
+  }
+  VResult opened;
+  try {
+    opened = handle_->Open();
+  } catch (const VFailure& failure) {
+    // A fatal storage error while opening: the engine has stopped the database and logged it.
+    // The player reports it like any other failed open and goes on without a database.
+    opened = failure.Code() != 0 ? static_cast<VResult>(failure.Code()) : VResult{-1};
+  }
+  if (opened != 0) return opened;
+  open_ = true;
+  return 0;
 }
 
 VResult OvAEnv::CloseDatabase() {
-  open_ = false;
+  if (handle_ != nullptr) {
+    if (open_) {
+      VResult closed;
+      try {
+        closed = handle_->Close();
+      } catch (const VFailure& failure) {
+        closed = static_cast<VResult>(failure.Code());
+      }
+      if (closed != 0) {
+        LogFormat("...ERROR... OvAEnv: closing the database ec:%d", closed);
+        return closed;
+      }
+      open_ = false;
+    }
+    handle_.reset();
+  }
+  engine_.reset();
+  VEngineShutdown();
   return 0;
 }
 

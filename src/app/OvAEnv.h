@@ -24,14 +24,16 @@ class OvAEnv {
 
   // Closes any open database, makes the engine from the configuration file (portable path) and
   // opens its database. A failed open keeps the engine and handle until the next close. -1 for a
-  // null path.
+  // null path; a fatal storage error during the open answers the engine's failure code.
   VResult OpenDatabase(const char* configPath);
   // Closes the database when it is open (a refused close is answered and changes nothing), then
-  // deletes the handle and the engine.
+  // deletes the handle and the engine (which writes its configuration back when it changed) and
+  // releases the engine's process-wide state.
   VResult CloseDatabase();
   bool IsDatabaseOpen() const { return open_; }
-  // Null until OpenDatabase made it.
-  VDBHandle* Handle() const { return nullptr; }
+  // Null until OpenDatabase made it; kept after a failed open until the next close.
+  VDBHandle* Handle() const { return handle_.get(); }
+  VBSBoss* Engine() const { return engine_.get(); }
 
   // Reads every definition file of the folder (portable path) whose name ends in ".ova" into the
   // pool, in the byte order of the names. Nothing happens for a null path or a folder that cannot
@@ -56,6 +58,8 @@ class OvAEnv {
   OFTPool pool_;
   OvNamedList apps_;
   bool quit_ = false;
+  std::unique_ptr<VBSBoss> engine_;
+  std::unique_ptr<VDBHandle> handle_;
   bool open_ = false;
 };
 
