@@ -274,44 +274,126 @@ int CountColour(const QImage& image, QRgb colour, QRect& box) {
   return count;
 }
 
-TEST(PlayerScreenshot, TheDemoStartsWithItsWelcomeForm) {
-  // The demo is copied, so that the run changes nothing in the source tree.
-  TempDir dir;
-  std::filesystem::copy(OV_DEMO_DIR, dir / "demo", std::filesystem::copy_options::recursive);
-  std::string shot = dir / "demo.png";
-  QProcess player;
-  player.setWorkingDirectory(QString::fromStdString(dir / "demo"));
-  player.start(QStringLiteral(OV_PLAYER_EXE),
-               {QStringLiteral("--screenshot"), QString::fromStdString(shot)});
-  ASSERT_TRUE(player.waitForFinished(60000)) << "the player did not end";
-  QString errors = QString::fromLocal8Bit(player.readAllStandardError());
-  EXPECT_EQ(player.exitStatus(), QProcess::NormalExit);
-  EXPECT_EQ(player.exitCode(), 0) << errors.toStdString();
-  EXPECT_FALSE(errors.contains(QStringLiteral("message box"))) << errors.toStdString();
+// A copy of the demo (so that runs change nothing in the source tree), without the database a
+// run of scripts/run may have made in the source tree.
+class DemoRun : public ::testing::Test {
+ protected:
+  DemoRun() {
+    std::filesystem::copy(OV_DEMO_DIR, demo_, std::filesystem::copy_options::recursive);
+    for (const char* made : {"INDEX", "DATA", "WORK"}) std::filesystem::remove_all(demo_ + made);
+  }
 
-  QImage image(QString::fromStdString(shot));
+  // Runs a program in the demo's copy; false when it did not end in time.
+  bool Run(const QString& program, const QStringList& arguments, int& exitCode, std::string& errors,
+           std::string* output = nullptr) {
+    QProcess process;
+    process.setWorkingDirectory(QString::fromStdString(demo_));
+    process.start(program, arguments);
+    if (!process.waitForFinished(60000)) return false;
+    errors = QString::fromLocal8Bit(process.readAllStandardError()).toStdString();
+    if (output != nullptr) *output = process.readAllStandardOutput().toStdString();
+    exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+    return true;
+  }
+
+  // Makes the demo's database as scripts/run does.
+  void MakeDatabase() {
+    int code = -1;
+    std::string errors;
+    ASSERT_TRUE(Run(QStringLiteral(OV_VARNEXDB_EXE),
+                    {QStringLiteral("create"), Q("デモ"), Q("OvPlayer のデモ")}, code, errors));
+    ASSERT_EQ(code, 0) << errors;
+  }
+
+  // Starts the player on the demo for a screenshot; the image, null when none was saved.
+  QImage Screenshot(const char* name, std::string& errors) {
+    std::string shot = dir_ / name;
+    int code = -1;
+    EXPECT_TRUE(Run(QStringLiteral(OV_PLAYER_EXE),
+                    {QStringLiteral("--screenshot"), QString::fromStdString(shot)}, code, errors))
+        << "the player did not end";
+    EXPECT_EQ(code, 0) << errors;
+    // A sanitizer report, or any other complaint, fails the run even when the exit code is 0.
+    EXPECT_EQ(errors.find("ERROR"), std::string::npos) << errors;
+    EXPECT_EQ(errors.find("runtime error"), std::string::npos) << errors;
+    QImage image(QString::fromStdString(shot));
+    if (!image.isNull()) {
+      std::filesystem::create_directories(OV_QT_SCREENS);
+      image.save(QString::fromStdString(std::string(OV_QT_SCREENS "/") + name));
+    }
+    return image;
+  }
+
+  TempDir dir_;
+  std::string demo_ = dir_ / "demo/";
+};
+
+// How many pixels of the rectangle are dark ink (grey below 100).
+int CountInk(const QImage& image, const QRect& area) {
+  int ink = 0;
+  for (int y = area.top(); y <= area.bottom(); ++y) {
+    for (int x = area.left(); x <= area.right(); ++x) {
+      if (image.valid(x, y) && qGray(image.pixel(x, y)) < 100) ++ink;
+    }
+  }
+  return ink;
+}
+
+TEST_F(DemoRun, TheDemoOpensItsDatabaseAndStartsWithItsWelcomeForm) {
+  MakeDatabase();
+  // A second run leaves the database as it is and says so.
+  int code = -1;
+  std::string errors;
+  std::string output;
+  ASSERT_TRUE(
+      Run(QStringLiteral(OV_VARNEXDB_EXE), {QStringLiteral("create")}, code, errors, &output));
+  EXPECT_EQ(code, 0) << errors;
+  EXPECT_NE(output.find("exists already"), std::string::npos) << output;
+  const std::string config = [this] {
+    std::ifstream in(demo_ + "Varnex.conf", std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+  }();
+
+  QImage image = Screenshot("demo.png", errors);
   ASSERT_FALSE(image.isNull());
-  std::filesystem::create_directories(OV_QT_SCREENS);
-  image.save(QStringLiteral(OV_QT_SCREENS "/demo.png"));
+  EXPECT_EQ(errors.find("message box"), std::string::npos) << errors;
   EXPECT_EQ(image.size(), QSize(1024, 768));
 
-  // The welcome form's banner: 400 x 40 pixels of deep blue (less its light squares and
+  // The welcome form's banner: 400 x 40 pixels of deep blue (less its three squares and
   // stripe), whole, inside the frame's area below the menu bar.
   QRect banner;
   int blue = CountColour(image, qRgb(0x1E, 0x5A, 0x9C), banner);
-  EXPECT_EQ(blue, 400 * 36 - 2 * 100);
+  EXPECT_EQ(blue, 400 * 36 - 3 * 100);
   EXPECT_EQ(banner.size(), QSize(400, 36));
   EXPECT_GT(banner.top(), 20);
   EXPECT_GT(banner.left(), 10);
   // Under the banner the form's labels are written: dark ink on the form's light background.
-  QRect text(banner.left(), banner.bottom() + 10, 400, 70);
-  int ink = 0;
-  for (int y = text.top(); y <= text.bottom(); ++y) {
-    for (int x = text.left(); x <= text.right(); ++x) {
-      if (qGray(image.pixel(x, y)) < 100) ++ink;
-    }
-  }
-  EXPECT_GT(ink, 300);
+  EXPECT_GT(CountInk(image, QRect(banner.left(), banner.bottom() + 10, 400, 70)), 300);
+
+  // The player left the configuration as it found it, and its database still opens.
+  std::ifstream in(demo_ + "Varnex.conf", std::ios::binary);
+  EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), config);
+  ASSERT_TRUE(
+      Run(QStringLiteral(OV_VARNEXDB_EXE), {QStringLiteral("create")}, code, errors, &output));
+  EXPECT_EQ(code, 0) << errors;
+  EXPECT_NE(output.find("exists already"), std::string::npos) << output;
+}
+
+TEST_F(DemoRun, WithoutItsDatabaseThePlayerShowsTheErrorBoxAndGoesOn) {
+  std::string errors;
+  QImage image = Screenshot("demo-without-database.png", errors);
+  ASSERT_FALSE(image.isNull());
+  // The box waits for its answer over the frame; the screenshot shows it.
+  EXPECT_NE(errors.find("message box"), std::string::npos) << errors;
+  QRect banner;
+  EXPECT_EQ(CountColour(image, qRgb(0x1E, 0x5A, 0x9C), banner), 0)
+      << "the start-up form came before the box was answered";
+  // The box: a light panel in the middle of the grey frame area, with its text in ink.
+  QRect middle(image.width() / 2 - 100, image.height() / 2 - 40, 200, 80);
+  EXPECT_GT(CountInk(image, middle), 100);
+  // Nothing was made in the demo for a database that is not there.
+  EXPECT_FALSE(std::filesystem::exists(demo_ + "INDEX"));
+  EXPECT_FALSE(std::filesystem::exists(demo_ + "DATA"));
 }
 
 }  // namespace
