@@ -177,14 +177,4 @@ TEST_F(EnvDatabaseTest, AChangedConfigurationIsWrittenBackAtTheEnd) {
   EXPECT_EQ(runner_->Open("./Varnex.conf", "./OVAFolder"), 0);
 }
 
-TEST_F(EnvDatabaseTest, AMissingConfigurationIsWrittenWithTheDefaults) {
-  std::filesystem::remove(dir_ / "Varnex.conf");
-  EXPECT_LT(runner_->Open("./Varnex.conf", "./OVAFolder"), 0);
-  EXPECT_FALSE(std::filesystem::exists(dir_ / "Varnex.conf"));
-  runner_->Close();
-  VConfig written("./Varnex.conf");
-  EXPECT_EQ(written.ReadResult(), kVOk);
-  EXPECT_FALSE(written.NeedsRewrite());
-}
-
 }  // namespace
