@@ -227,7 +227,8 @@ bool VDBCheck::CheckHeader(Source& file, const char* what) {
     Problem("the " + std::string(what) + " ends inside block " + Num(file.BlocksOnDisk()) +
             " (length " + Num(file.Size()) + ")");
   }
-  if (VGetU16(h.data() + 4) == 0) {
+  // A data file is created with its header alone; an index file always has its first group.
+  if (VGetU16(h.data() + 4) == 0 && &file == index_.get()) {
     Problem("the " + std::string(what) + " header counts no allocation group");
     return false;
   }
