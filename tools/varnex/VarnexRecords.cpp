@@ -42,7 +42,7 @@ std::vector<VarnexColumn> VarnexTool::RecordColumns(const VSch_DBFile& schema,
 std::vector<std::string> VarnexTool::ValueTexts(const VRecord& record, int item) const {
   std::vector<std::string> texts;
   const int32_t count = record.OccurrenceCount(item);
-  std::vector<uint8_t> buffer;
+  std::vector<uint8_t>& buffer = textBuffer_;
   for (int32_t occurrence = 1; occurrence <= count; ++occurrence) {
     const int32_t type = record.ValueType(item, occurrence);
     if (VIsLongType(type)) {
@@ -76,8 +76,8 @@ void VarnexTool::AddValueText(const VSch_DBFile& schema, int item, const std::st
   if (result != kVOk) {
     const char* name = "?";
     VVM::Instance().TypeName(type, &name);
-    throw VarnexError{kFailed, where + "the value \"" + sjis + "\" is not a " + name + " (" +
-                                   VarnexExplain(result) + ")"};
+    throw VarnexError{kFailed, where + "(" + name + ") value \"" + sjis + "\": " +
+                                   VarnexExplain(result)};
   }
 }
 
@@ -93,7 +93,7 @@ void VarnexTool::Assign(const VSch_DBFile& schema, const std::vector<std::string
     // "ITEM=" names the item without a value: update removes its values.
     if (equals + 1 == words[i].size()) continue;
     AddValueText(schema, item, In(words[i].substr(equals + 1)), record,
-                 "item " + std::to_string(item) + ": ");
+                 "item " + std::to_string(item) + " ");
   }
 }
 

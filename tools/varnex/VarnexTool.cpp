@@ -217,7 +217,17 @@ void VarnexTool::Dispatch(const std::string& command, const std::vector<std::str
   if (shell_ && (command == "commit" || command == "cancel")) {
     if (!words.empty()) Usage(command);
     OpenDatabase();
-    const VResult result = command == "commit" ? handle_->Commit() : handle_->Cancel();
+    if (command == "commit") {
+      // Without a transaction log the commit answers -2143 after flushing all the same.
+      const VResult result = handle_->Commit();
+      if (result != kVTargetUnavailable) Check(result, command);
+      return;
+    }
+    const VResult result = handle_->Cancel();
+    if (result == kVTargetUnavailable) {
+      throw VarnexError{kFailed, "cancel: without a transaction log (TLOG = on in the "
+                                 "configuration) nothing can be undone"};
+    }
     Check(result, command);
     return;
   }

@@ -149,4 +149,6 @@ class VarnexTool {
   uint32_t importedBeforeError_ = 0;
   int progressShown_ = -1;
   std::map<int32_t, std::unique_ptr<VSchema>> schemas_;
+  // Values are written as text here (kept: it is large).
+  mutable std::vector<uint8_t> textBuffer_;
 };

@@ -104,7 +104,7 @@ void VarnexTool::ImportDelimited(int32_t fid, const std::string& text, const Var
       for (size_t i = 0; i < fields.size() && i < items.size(); ++i) {
         for (const VarnexDelimitedReader::Value& value : fields[i]) {
           AddValueText(schema, items[i], value.text, &record,
-                       where + "item " + std::to_string(items[i]) + ": ");
+                       where + "item " + std::to_string(items[i]) + " ");
         }
       }
       Progress(reader.Position(), text.size(), stored, false);
