@@ -79,8 +79,8 @@ void VarnexTool::CmdCheck(const VarnexArgs& args) {
     problems += found;
     const VDBCheck::Summary& s = check.LastSummary();
     Say(title + ": " + (found == 0 ? "ok" : std::to_string(found) + " problems") + ", " +
-        std::to_string(s.records) + " records, last record " + std::to_string(s.lastRecord) +
-        ", " + std::to_string(s.keys) + " keys");
+        std::to_string(s.records) + " records, last record " + std::to_string(s.lastRecord) + ", " +
+        std::to_string(s.keys) + " keys");
   }
   if (problems > 0) {
     throw VarnexError{kFailed, "check found " + std::to_string(problems) + " problems"};

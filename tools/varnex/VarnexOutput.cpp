@@ -37,11 +37,21 @@ std::string VarnexJsonString(std::string_view text) {
   for (char ch : text) {
     const auto c = static_cast<unsigned char>(ch);
     switch (c) {
-      case '"': out += "\\\""; break;
-      case '\\': out += "\\\\"; break;
-      case '\n': out += "\\n"; break;
-      case '\r': out += "\\r"; break;
-      case '\t': out += "\\t"; break;
+      case '"':
+        out += "\\\"";
+        break;
+      case '\\':
+        out += "\\\\";
+        break;
+      case '\n':
+        out += "\\n";
+        break;
+      case '\r':
+        out += "\\r";
+        break;
+      case '\t':
+        out += "\\t";
+        break;
       default:
         if (c < 0x20) {
           static const char* kHex = "0123456789abcdef";
@@ -80,12 +90,23 @@ std::string VarnexOutput::TsvField(const VarnexCell& cell) const {
     if (v > 0) text += ';';
     for (char c : cell[v]) {
       switch (c) {
-        case '\t': text += "\\t"; break;
-        case '\n': text += "\\n"; break;
-        case '\r': text += "\\r"; break;
-        case '\\': text += "\\\\"; break;
-        case ';': text += "\\;"; break;
-        default: text += c;
+        case '\t':
+          text += "\\t";
+          break;
+        case '\n':
+          text += "\\n";
+          break;
+        case '\r':
+          text += "\\r";
+          break;
+        case '\\':
+          text += "\\\\";
+          break;
+        case ';':
+          text += "\\;";
+          break;
+        default:
+          text += c;
       }
     }
   }

@@ -17,8 +17,9 @@ constexpr int32_t kTextBuffer = 65536 + 16;
 }  // namespace
 
 uint32_t VarnexTool::RecordNumber(const std::string& arg) const {
-  const bool digits = !arg.empty() && arg.size() < 9 &&
-                      std::all_of(arg.begin(), arg.end(), [](char c) { return c >= '0' && c <= '9'; });
+  const bool digits =
+      !arg.empty() && arg.size() < 9 &&
+      std::all_of(arg.begin(), arg.end(), [](char c) { return c >= '0' && c <= '9'; });
   const unsigned long r = digits ? std::stoul(arg) : 0;
   if (r == 0 || r > 0xFFFFFF) throw VarnexError{kUsage, "not a record number: " + arg};
   return static_cast<uint32_t>(r);
@@ -76,8 +77,8 @@ void VarnexTool::AddValueText(const VSch_DBFile& schema, int item, const std::st
   if (result != kVOk) {
     const char* name = "?";
     VVM::Instance().TypeName(type, &name);
-    throw VarnexError{kFailed, where + "(" + name + ") value \"" + sjis + "\": " +
-                                   VarnexExplain(result)};
+    throw VarnexError{kFailed,
+                      where + "(" + name + ") value \"" + sjis + "\": " + VarnexExplain(result)};
   }
 }
 
@@ -223,9 +224,8 @@ void VarnexTool::CmdKeys(const VarnexArgs& args) {
   Check(result, "keys");
   std::string value;
   std::vector<uint32_t> records;
-  for (uint32_t n = 0; n < limit && (result = handle_->KeyRead(fid, sequence, &value, &records)) ==
-                                        kVOk;
-       ++n) {
+  for (uint32_t n = 0;
+       n < limit && (result = handle_->KeyRead(fid, sequence, &value, &records)) == kVOk; ++n) {
     VarnexCell numbers;
     for (uint32_t r : records) numbers.push_back(std::to_string(r));
     out_->Row({{value}, {std::to_string(records.size())}, numbers});

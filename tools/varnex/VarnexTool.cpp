@@ -46,8 +46,8 @@ constexpr const char* kHelp =
     "FID, ITEM and KID are numbers or names.\n";
 
 bool IsDigits(const std::string& text) {
-  return !text.empty() && std::all_of(text.begin(), text.end(),
-                                      [](char c) { return c >= '0' && c <= '9'; });
+  return !text.empty() &&
+         std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
 }
 
 // Splits a shell line into words: blanks separate, double and single quotes group (a backslash
@@ -60,9 +60,12 @@ std::vector<std::string> ShellWords(const std::string& line, bool* unterminated)
   for (size_t i = 0; i < line.size(); ++i) {
     const char c = line[i];
     if (quote != 0) {
-      if (c == quote) quote = 0;
-      else if (c == '\\' && quote == '"' && i + 1 < line.size()) word += line[++i];
-      else word += c;
+      if (c == quote)
+        quote = 0;
+      else if (c == '\\' && quote == '"' && i + 1 < line.size())
+        word += line[++i];
+      else
+        word += c;
     } else if (c == '"' || c == '\'') {
       quote = c;
       inWord = true;
@@ -131,10 +134,14 @@ int VarnexTool::Main(int argc, char** argv) {
         configPath_ = argv[++i];
       } else if (w == "--format") {
         const std::string f = argv[++i];
-        if (f == "table") format_ = VarnexFormat::kTable;
-        else if (f == "tsv") format_ = VarnexFormat::kTsv;
-        else if (f == "json") format_ = VarnexFormat::kJson;
-        else throw VarnexError{kUsage, "unknown output format " + f};
+        if (f == "table")
+          format_ = VarnexFormat::kTable;
+        else if (f == "tsv")
+          format_ = VarnexFormat::kTsv;
+        else if (f == "json")
+          format_ = VarnexFormat::kJson;
+        else
+          throw VarnexError{kUsage, "unknown output format " + f};
       } else if (w == "--raw") {
         raw_ = true;
       } else if (w == "--help" || w == "-h") {
@@ -169,8 +176,8 @@ int VarnexTool::Run(const std::vector<std::string>& words) {
       if (!shell_) CloseDatabase();
       return kOk;
     } catch (const VFailure& failure) {
-      throw VarnexError{kFailed, "fatal storage error " + VarnexExplain(
-                                     static_cast<VResult>(failure.Code()))};
+      throw VarnexError{
+          kFailed, "fatal storage error " + VarnexExplain(static_cast<VResult>(failure.Code()))};
     }
   } catch (const VarnexError& e) {
     std::fprintf(errFile_, "varnex: %s\n", Out(e.message).c_str());
@@ -225,8 +232,9 @@ void VarnexTool::Dispatch(const std::string& command, const std::vector<std::str
     }
     const VResult result = handle_->Cancel();
     if (result == kVTargetUnavailable) {
-      throw VarnexError{kFailed, "cancel: without a transaction log (TLOG = on in the "
-                                 "configuration) nothing can be undone"};
+      throw VarnexError{kFailed,
+                        "cancel: without a transaction log (TLOG = on in the "
+                        "configuration) nothing can be undone"};
     }
     Check(result, command);
     return;

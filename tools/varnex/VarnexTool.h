@@ -91,7 +91,8 @@ class VarnexTool {
   const VSch_DBFile& Schema(int32_t fileNumber);
   int ItemId(const VSch_DBFile& schema, const std::string& arg) const;
   int KeyId(const VSch_DBFile& schema, const std::string& arg) const;
-  std::vector<int> ItemList(const VSch_DBFile& schema, const std::optional<std::string>& list) const;
+  std::vector<int> ItemList(const VSch_DBFile& schema,
+                            const std::optional<std::string>& list) const;
   std::string FileTitle(const VSch_DBFile& schema) const;
 
   // Records (VarnexRecords.cpp).

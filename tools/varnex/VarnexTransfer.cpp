@@ -46,8 +46,9 @@ void VarnexTool::Progress(size_t done, size_t total, uint32_t records, bool last
 
 void VarnexTool::CmdImport(const VarnexArgs& args) {
   if (args.Count() != 2) {
-    Usage("import FID FILE [--format FORMATTEXT] [--item-term T] [--repeat-term T] "
-          "[--record-term T] [--items LIST]");
+    Usage(
+        "import FID FILE [--format FORMATTEXT] [--item-term T] [--repeat-term T] "
+        "[--record-term T] [--items LIST]");
   }
   const int32_t fid = FileId(args.At(0));
   const VSch_DBFile& schema = Schema(fid);
@@ -83,8 +84,8 @@ void VarnexTool::ImportDelimited(int32_t fid, const std::string& text, const Var
       // The format language reads each record from its own line.
       if (lineStart >= text.size()) break;
       ++lineNumber;
-      size_t end = terms.record.empty() ? text.find('\n', lineStart)
-                                        : text.find(terms.record, lineStart);
+      size_t end =
+          terms.record.empty() ? text.find('\n', lineStart) : text.find(terms.record, lineStart);
       if (end == std::string::npos) end = text.size();
       size_t length = end - lineStart;
       if (terms.record.empty() && length > 0 && text[end - 1] == '\r') --length;
@@ -93,9 +94,8 @@ void VarnexTool::ImportDelimited(int32_t fid, const std::string& text, const Var
       const std::string_view line(text.data() + lineStart, length);
       lineStart = std::min(next, text.size());
       if (line.empty()) continue;
-      const VResult packed =
-          record.Pack(In(*format), reinterpret_cast<const uint8_t*>(line.data()),
-                      static_cast<int32_t>(line.size()), handle_.get());
+      const VResult packed = record.Pack(In(*format), reinterpret_cast<const uint8_t*>(line.data()),
+                                         static_cast<int32_t>(line.size()), handle_.get());
       if (packed != kVOk) throw VarnexError{kFailed, where + VarnexExplain(packed)};
       Progress(lineStart, text.size(), stored, false);
     } else {
@@ -125,8 +125,9 @@ void VarnexTool::ImportDelimited(int32_t fid, const std::string& text, const Var
 
 void VarnexTool::CmdExport(const VarnexArgs& args) {
   if (args.Count() < 1 || args.Count() > 2) {
-    Usage("export FID [STATEMENT] [--items LIST] [--item-term T] [--repeat-term T] "
-          "[--record-term T]");
+    Usage(
+        "export FID [STATEMENT] [--items LIST] [--item-term T] [--repeat-term T] "
+        "[--record-term T]");
   }
   const int32_t fid = FileId(args.At(0));
   const VSch_DBFile& schema = Schema(fid);

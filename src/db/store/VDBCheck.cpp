@@ -326,14 +326,16 @@ void VDBCheck::WalkMap(uint32_t block, int32_t level, uint64_t base, int32_t dep
     Problem(what + " lies beyond the end of the index file");
     return;
   }
-  if (depth > 0 || block != mapRoot_) Claim(block, kMap, what);
-  else Claim(block, kMap, "the record-map root");
+  if (depth > 0 || block != mapRoot_)
+    Claim(block, kMap, what);
+  else
+    Claim(block, kMap, "the record-map root");
   const int32_t nodeLevel = node[1];
   const int32_t inUse = VGetU16(&node[2]);
   const uint32_t perNode = static_cast<uint32_t>(index_->Payload() / 3);
   if (node[0] != kMapNodeKind || nodeLevel > 2 || (level >= 0 && nodeLevel != level)) {
-    Problem(what + " is not a record-map node of level " + Num(level < 0 ? 0 : level) +
-            " (kind " + Num(node[0]) + ", level " + Num(nodeLevel) + ")");
+    Problem(what + " is not a record-map node of level " + Num(level < 0 ? 0 : level) + " (kind " +
+            Num(node[0]) + ", level " + Num(nodeLevel) + ")");
     return;
   }
   if (inUse % 3 != 0 || inUse / 3 > static_cast<int32_t>(perNode)) {
@@ -418,8 +420,7 @@ void VDBCheck::CheckDataFile() {
       const uint8_t kind = static_cast<uint8_t>(entry >> 12);
       if (kind == 0) continue;  // taken, not yet formatted
       if (kind != (kRecordKind >> 4)) {
-        Problem("the free-space map gives data block " + Num(b) + " the unknown kind " +
-                Num(kind));
+        Problem("the free-space map gives data block " + Num(b) + " the unknown kind " + Num(kind));
         continue;
       }
       if (!data_->Read(b, &block)) {

@@ -58,7 +58,8 @@ class VDBCheck {
   int32_t CheckFile(const VSch_DBFile& schema);
 
   const std::vector<std::string>& Problems() const { return problems_; }
-  // Facts worth telling that are not problems (a pending backup, keys of the schema without a tree).
+  // Facts worth telling that are not problems (a pending backup, keys of the schema without a
+  // tree).
   const std::vector<std::string>& Notes() const { return notes_; }
   const Summary& LastSummary() const { return summary_; }
 

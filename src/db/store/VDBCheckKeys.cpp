@@ -72,18 +72,18 @@ void VDBCheck::ReadKeySlots(const std::vector<uint8_t>& d, bool oldLayout) {
     if (slot.schema == nullptr) {
       Note(what + " has a tree but is not in the schema; its entries are not compared");
     } else {
-      const uint16_t expected = static_cast<uint16_t>(slot.schema->Type() |
-                                                      (slot.schema->Flags() << 8));
+      const uint16_t expected =
+          static_cast<uint16_t>(slot.schema->Type() | (slot.schema->Flags() << 8));
       if (expected != slot.attributes) {
         Problem(what + " has the attribute word " + Num(slot.attributes) +
                 ", but the schema gives " + Num(expected));
       }
       if (slot.schema->PartCount() == 0) slot.schema = nullptr;  // entries made by hand
     }
-    slot.maker = std::make_unique<VKeyAcc>(nullptr, static_cast<uint8_t>(k), slot.attributes,
-                                           0u, false);
-    slot.reverseMaker = std::make_unique<VKeyAcc>(nullptr, static_cast<uint8_t>(k),
-                                                  slot.attributes, 0u, true);
+    slot.maker =
+        std::make_unique<VKeyAcc>(nullptr, static_cast<uint8_t>(k), slot.attributes, 0u, false);
+    slot.reverseMaker =
+        std::make_unique<VKeyAcc>(nullptr, static_cast<uint8_t>(k), slot.attributes, 0u, true);
     present[static_cast<size_t>(k)] = true;
     keys_.push_back(std::move(slot));
   }
@@ -104,12 +104,12 @@ void VDBCheck::CollectKeyValues(uint32_t r, const uint8_t* image, int32_t length
     if (slot.schema == nullptr) continue;
     uint8_t items[kVMaxKeyParts];
     const int parts = slot.schema->PartCount();
-    for (int i = 0; i < parts; ++i) items[i] = static_cast<uint8_t>(slot.schema->PartAt(i)->Number());
+    for (int i = 0; i < parts; ++i)
+      items[i] = static_cast<uint8_t>(slot.schema->PartAt(i)->Number());
     int32_t count = 0;
     int32_t total = 0;
     if (view.KeyValue(std::span<const uint8_t>(items, static_cast<size_t>(parts)), &count,
-                      keyValues_.data(), static_cast<int32_t>(keyValues_.size()),
-                      &total) != kVOk) {
+                      keyValues_.data(), static_cast<int32_t>(keyValues_.size()), &total) != kVOk) {
       Problem("the key " + Num(slot.number) + " values of record " + Num(r) + " cannot be made");
       continue;
     }
@@ -205,8 +205,8 @@ class VDBCheck::TreeWalk {
       uint32_t childSeparator = 0;
       if (Visit(child, depth + 1, &childKey, &childSeparator) &&
           (childKey != key || (!unique_ && childSeparator != record))) {
-        Fail(at + "the separator " + Show(key) + " differs from the first key " +
-             Show(childKey) + " of node " + Num(child));
+        Fail(at + "the separator " + Show(key) + " differs from the first key " + Show(childKey) +
+             " of node " + Num(child));
       }
       firstEntry = false;
     }
@@ -247,7 +247,8 @@ class VDBCheck::TreeWalk {
       if (c > 0) {
         Fail(at + Show(key) + " follows " + Show(previousKey_) + " out of order");
       } else if (c == 0) {
-        if (unique_) Fail(at + Show(key) + " is in the unique key twice");
+        if (unique_)
+          Fail(at + Show(key) + " is in the unique key twice");
         else if (!(previousWord_ & kGoesOn) || !(word & kContinues))
           Fail(at + "the chain flags of " + Show(key) + " do not join equal keys");
         else if (previousLast_ >= records_.front())
@@ -305,8 +306,8 @@ void VDBCheck::CompareKeyEntries(KeySlot& slot, bool reverse) {
   std::sort(entries.begin(), entries.end());
   for (size_t i = 1; i < entries.size(); ++i) {
     if (entries[i] == entries[i - 1]) {
-      Problem(name + " holds " + Show(entries[i].first) + " for record " +
-              Num(entries[i].second) + " twice");
+      Problem(name + " holds " + Show(entries[i].first) + " for record " + Num(entries[i].second) +
+              " twice");
     }
   }
   if (!reverse && (slot.attributes & kVKeyWordUnique)) {
@@ -321,12 +322,12 @@ void VDBCheck::CompareKeyEntries(KeySlot& slot, bool reverse) {
   size_t t = 0;
   while (e < expected.size() || t < entries.size()) {
     if (t == entries.size() || (e < expected.size() && expected[e] < entries[t])) {
-      Problem("record " + Num(expected[e].second) + " has the value " +
-              Show(expected[e].first) + ", which " + name + " lacks");
+      Problem("record " + Num(expected[e].second) + " has the value " + Show(expected[e].first) +
+              ", which " + name + " lacks");
       ++e;
     } else if (e == expected.size() || entries[t] < expected[e]) {
-      Problem(name + " holds " + Show(entries[t].first) + " for record " +
-              Num(entries[t].second) + ", which the record does not give");
+      Problem(name + " holds " + Show(entries[t].first) + " for record " + Num(entries[t].second) +
+              ", which the record does not give");
       ++t;
     } else {
       ++e;

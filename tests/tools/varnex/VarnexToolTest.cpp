@@ -70,8 +70,10 @@ class VarnexToolTest : public ::testing::Test {
     std::vector<std::set<int>> sets;
     std::string line;
     while (std::getline(lines, line)) {
-      if (line.compare(0, 7, "record\t") == 0) sets.emplace_back();
-      else if (!sets.empty()) sets.back().insert(std::stoi(line.substr(0, line.find('\t'))));
+      if (line.compare(0, 7, "record\t") == 0)
+        sets.emplace_back();
+      else if (!sets.empty())
+        sets.back().insert(std::stoi(line.substr(0, line.find('\t'))));
     }
     return sets;
   }
@@ -109,8 +111,10 @@ TEST_F(VarnexToolTest, JapaneseValuesGoInAsUtf8AndComeBack) {
 }
 
 TEST_F(VarnexToolTest, FindTakesEveryStatementFormAndSorts) {
-  const char* rows[][4] = {{"abc", "10", "cab", "K1"}, {"ab", "20", "abc", "K2"},
-                           {"cab", "30", "xab", "K3"}, {"日本", "15", "東京都", "K4"},
+  const char* rows[][4] = {{"abc", "10", "cab", "K1"},
+                           {"ab", "20", "abc", "K2"},
+                           {"cab", "30", "xab", "K3"},
+                           {"日本", "15", "東京都", "K4"},
                            {"x", "42", "", "K5"}};
   std::string inserts;
   for (auto& row : rows) {
@@ -121,11 +125,11 @@ TEST_F(VarnexToolTest, FindTakesEveryStatementFormAndSorts) {
   Ok({"shell"}, inserts);
   const std::vector<std::pair<std::string, std::set<int>>> cases = {
       {"[名前キー] = \"ab\"", {2}},
-      {"[名前] = \"ab\"?", {1, 2}},          // item scan, begins with
-      {"[K:1] = ?\"ab\"", {2, 3}},           // ends with, no reverse tree
-      {"[kcity] = ?\"ab\"", {1, 3}},         // ends with, reverse tree
-      {"[I:3] = ?\"b\"?", {1, 2, 3}},        // contains
-      {"[I:1] = \"abcd\"!", {1, 2}},         // the operand begins with the value
+      {"[名前] = \"ab\"?", {1, 2}},    // item scan, begins with
+      {"[K:1] = ?\"ab\"", {2, 3}},     // ends with, no reverse tree
+      {"[kcity] = ?\"ab\"", {1, 3}},   // ends with, reverse tree
+      {"[I:3] = ?\"b\"?", {1, 2, 3}},  // contains
+      {"[I:1] = \"abcd\"!", {1, 2}},   // the operand begins with the value
       {"[kage] = 10 - 20", {1, 2, 4}},
       {"[kage] = 10 ~ 20", {1, 2, 4}},
       {"[kage] = (10, 42)", {1, 5}},
