@@ -72,8 +72,12 @@ bool VarnexDelimitedReader::Next(std::vector<Item>* items) {
   items->emplace_back();
   std::string text;
   bool quoted = false;
+  size_t quotedEnd = 0;  // bytes of text that the quotes held
   auto finishValue = [&]() {
-    if (!quoted) {
+    if (quoted) {
+      // Blanks after the closing quote are not part of the value.
+      while (text.size() > quotedEnd && text.back() == ' ') text.pop_back();
+    } else {
       size_t b = 0;
       size_t e = text.size();
       while (b < e && text[b] == ' ') ++b;
@@ -89,6 +93,7 @@ bool VarnexDelimitedReader::Next(std::vector<Item>* items) {
       text.clear();
       quoted = true;
       ReadQuoted(&text);
+      quotedEnd = text.size();
       continue;
     }
     if (size_t n = RecordTermAt()) {
