@@ -6,6 +6,8 @@
 // that begins with a double quote runs to the closing one, terminators included, and unquoted
 // values lose their blanks at either end; an empty unquoted value is no value.
 //
+// The reader refers to the text it is given, which must outlive it.
+//
 // The text is Shift-JIS: a double-byte character is read whole, so a terminator byte that is the
 // second byte of a character never ends anything.
 #pragma once

@@ -43,7 +43,8 @@ TEST(VarnexDelimitedTest, DoubleByteCharactersAreNeverSplitByATerminator) {
   const std::string po = Sj("ポ");
   ASSERT_EQ(so[1], '\\');
   ASSERT_EQ(po[1], '|');
-  VarnexDelimitedReader reader(so + "|" + po + "\\" + so + po + "\n", terms);
+  const std::string line = so + "|" + po + "\\" + so + po + "\n";
+  VarnexDelimitedReader reader(line, terms);
   std::vector<VarnexDelimitedReader::Item> items;
   ASSERT_TRUE(reader.Next(&items));
   EXPECT_EQ(Texts(items), (Items{{so}, {po, so + po}}));
