@@ -300,8 +300,10 @@ class DemoRun : public ::testing::Test {
   void MakeDatabase() {
     int code = -1;
     std::string errors;
-    ASSERT_TRUE(Run(QStringLiteral(OV_VARNEXDB_EXE),
-                    {QStringLiteral("create"), Q("デモ"), Q("OvPlayer のデモ")}, code, errors));
+    ASSERT_TRUE(Run(QStringLiteral(OV_VARNEX_EXE),
+                    {QStringLiteral("create"), QStringLiteral("--name"), Q("デモ"),
+                     QStringLiteral("--desc"), Q("OvPlayer のデモ")},
+                    code, errors));
     ASSERT_EQ(code, 0) << errors;
   }
 
@@ -341,14 +343,12 @@ int CountInk(const QImage& image, const QRect& area) {
 
 TEST_F(DemoRun, TheDemoOpensItsDatabaseAndStartsWithItsWelcomeForm) {
   MakeDatabase();
-  // A second run leaves the database as it is and says so.
   int code = -1;
   std::string errors;
   std::string output;
-  ASSERT_TRUE(
-      Run(QStringLiteral(OV_VARNEXDB_EXE), {QStringLiteral("create")}, code, errors, &output));
+  ASSERT_TRUE(Run(QStringLiteral(OV_VARNEX_EXE), {QStringLiteral("info")}, code, errors, &output));
   EXPECT_EQ(code, 0) << errors;
-  EXPECT_NE(output.find("exists already"), std::string::npos) << output;
+  EXPECT_NE(output.find("database: デモ"), std::string::npos) << output;
   const std::string config = [this] {
     std::ifstream in(demo_ + "Varnex.conf", std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(in), {});
@@ -373,10 +373,11 @@ TEST_F(DemoRun, TheDemoOpensItsDatabaseAndStartsWithItsWelcomeForm) {
   // The player left the configuration as it found it, and its database still opens.
   std::ifstream in(demo_ + "Varnex.conf", std::ios::binary);
   EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), config);
-  ASSERT_TRUE(
-      Run(QStringLiteral(OV_VARNEXDB_EXE), {QStringLiteral("create")}, code, errors, &output));
+  // The player closed the database: it opens again, as it was.
+  output.clear();
+  ASSERT_TRUE(Run(QStringLiteral(OV_VARNEX_EXE), {QStringLiteral("info")}, code, errors, &output));
   EXPECT_EQ(code, 0) << errors;
-  EXPECT_NE(output.find("exists already"), std::string::npos) << output;
+  EXPECT_NE(output.find("database: デモ"), std::string::npos) << output;
 }
 
 TEST_F(DemoRun, WithoutItsDatabaseThePlayerShowsTheErrorBoxAndGoesOn) {
