@@ -308,25 +308,7 @@ void OGTImageField::OnBar(OGTScrollBar* bar, int32_t code) {
   bool vertical = bar == verticalBar_;
   int32_t before = vertical ? verticalOffset_ : horizontalOffset_;
   int64_t target = before;
-  int32_t back = 0;
-  int32_t forward = 0;
-  switch (code) {
-    case kOGTEventLineBack:
-    case kOGTEventLineForward:
-      bar->GetLineSteps(back, forward);
-      target += code == kOGTEventLineBack ? back : forward;
-      break;
-    case kOGTEventPageBack:
-    case kOGTEventPageForward:
-      bar->GetPageSteps(back, forward);
-      target += code == kOGTEventPageBack ? back : forward;
-      break;
-    case kOGTEventThumb:
-      target = bar->GetScrollPosition();
-      break;
-    default:
-      return;
-  }
+  if (!bar->TargetOf(code, before, target)) return;
   auto clamped = static_cast<int32_t>(std::clamp<int64_t>(target, 0, INT32_MAX));
   if (vertical) {
     SetVerticalOffset(clamped, false);

@@ -591,26 +591,8 @@ void OGTList::OnScroll(OGTScrollBar* bar, int32_t code) {
   if (bar == nullptr) return;
   bool vertical = bar == verticalBar_;
   int64_t current = vertical ? topRow_ : leftOffset_;
-  int32_t back = 0;
-  int32_t forward = 0;
   int64_t target = current;
-  switch (code) {
-    case kOGTEventLineBack:
-    case kOGTEventLineForward:
-      bar->GetLineSteps(back, forward);
-      target += code == kOGTEventLineBack ? back : forward;
-      break;
-    case kOGTEventPageBack:
-    case kOGTEventPageForward:
-      bar->GetPageSteps(back, forward);
-      target += code == kOGTEventPageBack ? back : forward;
-      break;
-    case kOGTEventThumb:
-      target = bar->GetScrollPosition();
-      break;
-    default:
-      return;
-  }
+  if (!bar->TargetOf(code, current, target)) return;
   if (vertical) {
     SetTopRow(Saturate(target), true);
   } else {

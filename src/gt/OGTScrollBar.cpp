@@ -56,3 +56,25 @@ void OGTScrollBar::GetPageSteps(int32_t& back, int32_t& forward) const {
   back = forward = 0;
   if (OGTScrollBarImp* bar = BarImp()) bar->GetPageSteps(back, forward);
 }
+
+bool OGTScrollBar::TargetOf(int32_t code, int64_t current, int64_t& target) const {
+  int32_t back = 0;
+  int32_t forward = 0;
+  switch (code) {
+    case kOGTEventLineBack:
+    case kOGTEventLineForward:
+      GetLineSteps(back, forward);
+      target = current + (code == kOGTEventLineBack ? back : forward);
+      return true;
+    case kOGTEventPageBack:
+    case kOGTEventPageForward:
+      GetPageSteps(back, forward);
+      target = current + (code == kOGTEventPageBack ? back : forward);
+      return true;
+    case kOGTEventThumb:
+      target = GetScrollPosition();
+      return true;
+    default:
+      return false;
+  }
+}

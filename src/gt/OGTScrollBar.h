@@ -30,6 +30,9 @@ class OGTScrollBar : public OGTItem {
   void GetLineSteps(int32_t& back, int32_t& forward) const;
   void SetPageSteps(int32_t back, int32_t forward);
   void GetPageSteps(int32_t& back, int32_t& forward) const;
+  // Where a user's action on the bar (events 31 to 35) moves a position that is now current: by
+  // the line or page step, or to the thumb's position. False for any other event.
+  bool TargetOf(int32_t code, int64_t current, int64_t& target) const;
 
  private:
   OGTScrollBarImp* BarImp() const;

@@ -1,0 +1,30 @@
+// The ovplayer executable: the application object's start-up, event loop and shut-down.
+#include <cstdio>
+
+#include <QString>
+
+#include "app/qt/OvPlayerApp.h"
+#include "app/qt/OvPlayerOptions.h"
+
+namespace {
+
+// Qt's notices about what the off-screen platform cannot do mean nothing to the player's user.
+void QuietHandler(QtMsgType type, const QMessageLogContext& context, const QString& message) {
+  if (message.contains(QStringLiteral("This plugin does not support")) ||
+      message.contains(QStringLiteral("XDG_RUNTIME_DIR"))) {
+    return;
+  }
+  std::fprintf(stderr, "%s\n", qPrintable(qFormatLogMessage(type, context, message)));
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  qInstallMessageHandler(QuietHandler);
+  OvPlayerApp app(argc, argv);
+  OvPlayerOptions options;
+  int exitCode = 0;
+  if (!options.Parse(app.arguments(), exitCode)) return exitCode;
+  if (!app.InitInstance(options)) return app.ExitInstance(1);
+  return app.ExitInstance(app.exec());
+}

@@ -1,0 +1,236 @@
+// The record commands of the varnex tool: insert, get, update, delete, find, count and keys.
+#include <algorithm>
+#include <limits>
+
+#include "VarnexResults.h"
+#include "VarnexTool.h"
+#include "db/engine/VDBHandle.h"
+#include "db/schema/VRecord.h"
+#include "db/schema/VSchema.h"
+#include "db/schema/VVM.h"
+
+namespace {
+
+// Values are written as text into a buffer this large (a Packet holds up to 65535 bytes).
+constexpr int32_t kTextBuffer = 65536 + 16;
+
+}  // namespace
+
+uint32_t VarnexTool::RecordNumber(const std::string& arg) const {
+  const bool digits =
+      !arg.empty() && arg.size() < 9 &&
+      std::all_of(arg.begin(), arg.end(), [](char c) { return c >= '0' && c <= '9'; });
+  const unsigned long r = digits ? std::stoul(arg) : 0;
+  if (r == 0 || r > 0xFFFFFF) throw VarnexError{kUsage, "not a record number: " + arg};
+  return static_cast<uint32_t>(r);
+}
+
+std::vector<VarnexColumn> VarnexTool::RecordColumns(const VSch_DBFile& schema,
+                                                    const std::vector<int>& items) const {
+  std::vector<VarnexColumn> columns;
+  columns.push_back({"record", "record", true});
+  for (int item : items) {
+    const VSch_DBItem* desc = schema.ItemByNumber(item);
+    VarnexColumn column;
+    column.title = desc && !desc->Name().empty() ? desc->Name() : "[" + std::to_string(item) + "]";
+    column.key = std::to_string(item);
+    column.numeric = desc && (desc->Type() == kVTypeNumber || desc->Type() == kVTypeInteger);
+    columns.push_back(column);
+  }
+  return columns;
+}
+
+std::vector<std::string> VarnexTool::ValueTexts(const VRecord& record, int item) const {
+  std::vector<std::string> texts;
+  const int32_t count = record.OccurrenceCount(item);
+  std::vector<uint8_t>& buffer = textBuffer_;
+  for (int32_t occurrence = 1; occurrence <= count; ++occurrence) {
+    const int32_t type = record.ValueType(item, occurrence);
+    if (VIsLongType(type)) {
+      texts.push_back("<" + std::to_string(record.ValueLength(item, occurrence)) + " bytes>");
+      continue;
+    }
+    if (buffer.empty()) buffer.resize(kTextBuffer);
+    int32_t length = 0;
+    Check(record.ValueText(item, occurrence, buffer.data(), kTextBuffer, &length, handle_.get()),
+          "item " + std::to_string(item));
+    texts.emplace_back(reinterpret_cast<const char*>(buffer.data()), static_cast<size_t>(length));
+  }
+  return texts;
+}
+
+std::vector<VarnexCell> VarnexTool::RecordCells(uint32_t r, const VRecord& record,
+                                                const std::vector<int>& items) const {
+  std::vector<VarnexCell> cells;
+  cells.push_back({std::to_string(r)});
+  for (int item : items) cells.push_back(ValueTexts(record, item));
+  return cells;
+}
+
+void VarnexTool::AddValueText(const VSch_DBFile& schema, int item, const std::string& sjis,
+                              VRecord* record, const std::string& where) const {
+  const VSch_DBItem* desc = schema.ItemByNumber(item);
+  const int type = desc ? desc->Type() : kVTypeString;
+  const VResult result =
+      record->SetValueFromText(item, type, reinterpret_cast<const uint8_t*>(sjis.data()),
+                               static_cast<int32_t>(sjis.size()), handle_.get());
+  if (result != kVOk) {
+    const char* name = "?";
+    VVM::Instance().TypeName(type, &name);
+    throw VarnexError{kFailed,
+                      where + "(" + name + ") value \"" + sjis + "\": " + VarnexExplain(result)};
+  }
+}
+
+void VarnexTool::Assign(const VSch_DBFile& schema, const std::vector<std::string>& words,
+                        size_t from, VRecord* record, std::set<int>* changed) const {
+  for (size_t i = from; i < words.size(); ++i) {
+    const size_t equals = words[i].find('=');
+    if (equals == std::string::npos || equals == 0) {
+      throw VarnexError{kUsage, "not ITEM=VALUE: " + words[i]};
+    }
+    const int item = ItemId(schema, words[i].substr(0, equals));
+    changed->insert(item);
+    // "ITEM=" names the item without a value: update removes its values.
+    if (equals + 1 == words[i].size()) continue;
+    AddValueText(schema, item, In(words[i].substr(equals + 1)), record,
+                 "item " + std::to_string(item) + " ");
+  }
+}
+
+void VarnexTool::CmdInsert(const VarnexArgs& args) {
+  if (args.Count() < 2) Usage("insert FID ITEM=VALUE...");
+  const int32_t fid = FileId(args.At(0));
+  const VSch_DBFile& schema = Schema(fid);
+  VRecord record;
+  std::set<int> named;
+  Assign(schema, args.Words(), 1, &record, &named);
+  if (record.ItemCount() == 0) throw VarnexError{kUsage, "insert needs at least one value"};
+  changing_ = true;
+  uint32_t r = 0;
+  Check(handle_->Insert(fid, record, &r), "insert");
+  Say(std::to_string(r));
+}
+
+void VarnexTool::CmdGet(const VarnexArgs& args) {
+  if (args.Count() != 2) Usage("get FID RID [--items LIST]");
+  const int32_t fid = FileId(args.At(0));
+  const VSch_DBFile& schema = Schema(fid);
+  const uint32_t r = RecordNumber(args.At(1));
+  const std::vector<int> items = ItemList(schema, args.Option("--items"));
+  VRecord record;
+  Check(handle_->Read(fid, r, &record), "record " + std::to_string(r));
+  out_->Begin(RecordColumns(schema, items));
+  out_->Row(RecordCells(r, record, items));
+  out_->End();
+}
+
+void VarnexTool::CmdUpdate(const VarnexArgs& args) {
+  if (args.Count() < 3) Usage("update FID RID ITEM=VALUE...");
+  const int32_t fid = FileId(args.At(0));
+  const VSch_DBFile& schema = Schema(fid);
+  const uint32_t r = RecordNumber(args.At(1));
+  VRecord given;
+  std::set<int> named;
+  Assign(schema, args.Words(), 2, &given, &named);
+  VRecord old;
+  Check(handle_->Read(fid, r, &old), "record " + std::to_string(r));
+  // The items not named keep their values; the named ones take the values given (or none).
+  VRecord merged;
+  for (int item = 1; item <= 255; ++item) {
+    const VRecord& source = named.count(item) ? given : old;
+    const int32_t count = source.OccurrenceCount(item);
+    for (int32_t occurrence = 1; occurrence <= count; ++occurrence) {
+      VValueRef ref;
+      Check(source.ValueRef(item, occurrence, &ref), "record " + std::to_string(r));
+      Check(merged.AddValue(item, ref.value, ref.size), "item " + std::to_string(item));
+    }
+  }
+  changing_ = true;
+  Check(handle_->Update(fid, r, merged), "update");
+  Say("updated record " + std::to_string(r));
+}
+
+void VarnexTool::CmdDelete(const VarnexArgs& args) {
+  if (args.Count() != 2) Usage("delete FID RID");
+  const int32_t fid = FileId(args.At(0));
+  const uint32_t r = RecordNumber(args.At(1));
+  changing_ = true;
+  Check(handle_->Delete(fid, r), "delete");
+  Say("deleted record " + std::to_string(r));
+}
+
+void VarnexTool::CmdFind(const VarnexArgs& args) {
+  if (args.Count() != 2) Usage("find FID STATEMENT [--sort DESC] [--limit N] [--items LIST]");
+  const int32_t fid = FileId(args.At(0));
+  const VSch_DBFile& schema = Schema(fid);
+  const std::vector<int> items = ItemList(schema, args.Option("--items"));
+  uint32_t limit = std::numeric_limits<uint32_t>::max();
+  if (auto given = args.Option("--limit")) {
+    if (given->empty() || given->size() > 9 ||
+        !std::all_of(given->begin(), given->end(), [](char c) { return c >= '0' && c <= '9'; })) {
+      throw VarnexError{kUsage, "--limit needs a number"};
+    }
+    limit = static_cast<uint32_t>(std::stoul(*given));
+  }
+  int32_t set = 0;
+  uint32_t size = 0;
+  Check(handle_->MakeSet(fid, In(args.At(1)), &set, &size), "find");
+  VResult result = kVOk;
+  if (auto sort = args.Option("--sort")) result = handle_->SortSet(fid, set, In(*sort));
+  if (result == kVOk) {
+    out_->Begin(RecordColumns(schema, items));
+    VRecord record;
+    for (uint32_t i = 0; i < size && i < limit && result == kVOk; ++i) {
+      uint32_t r = 0;
+      result = handle_->SetGet(fid, set, i, &r, &record);
+      if (result == kVOk) out_->Row(RecordCells(r, record, items));
+    }
+    out_->End();
+  }
+  handle_->DropSet(fid, set);
+  Check(result, "find");
+}
+
+void VarnexTool::CmdCount(const VarnexArgs& args) {
+  if (args.Count() != 2) Usage("count FID STATEMENT");
+  const int32_t fid = FileId(args.At(0));
+  uint32_t count = 0;
+  uint32_t first = 0;
+  Check(handle_->CountRecords(fid, In(args.At(1)), &count, &first), "count");
+  Say(std::to_string(count));
+}
+
+void VarnexTool::CmdKeys(const VarnexArgs& args) {
+  if (args.Count() < 2 || args.Count() > 3) Usage("keys FID KID [FROM] [--limit N]");
+  const int32_t fid = FileId(args.At(0));
+  const int key = KeyId(Schema(fid), args.At(1));
+  uint32_t limit = std::numeric_limits<uint32_t>::max();
+  if (auto given = args.Option("--limit")) {
+    if (given->empty() || given->size() > 9 ||
+        !std::all_of(given->begin(), given->end(), [](char c) { return c >= '0' && c <= '9'; })) {
+      throw VarnexError{kUsage, "--limit needs a number"};
+    }
+    limit = static_cast<uint32_t>(std::stoul(*given));
+  }
+  int32_t sequence = 0;
+  VResult result =
+      handle_->KeyLocate(fid, key, args.Count() == 3 ? In(args.At(2)) : std::string(), &sequence);
+  out_->Begin({{"value", "value", false}, {"count", "count", true}, {"records", "records", false}});
+  if (result == kVEnd) {
+    out_->End();
+    return;
+  }
+  Check(result, "keys");
+  std::string value;
+  std::vector<uint32_t> records;
+  for (uint32_t n = 0;
+       n < limit && (result = handle_->KeyRead(fid, sequence, &value, &records)) == kVOk; ++n) {
+    VarnexCell numbers;
+    for (uint32_t r : records) numbers.push_back(std::to_string(r));
+    out_->Row({{value}, {std::to_string(records.size())}, numbers});
+  }
+  out_->End();
+  handle_->KeyCancel(fid, sequence);
+  if (result != kVEnd) Check(result, "keys");
+}
