@@ -403,6 +403,13 @@ void VRMap::Recount() {
   }
 }
 
+void VRMap::DropEmptyPages() {
+  VCriticalLock hold(lock_);
+  for (size_t page = 0; page < pages_.size(); ++page) {
+    if (pages_[page].taken && pages_[page].count == 0) DropPage(page);
+  }
+}
+
 // ---- VRList ----
 
 VResult VRList::Append(uint32_t r) {

@@ -100,6 +100,10 @@ class VRMap : public VRio {
   VResult AndNot(const VRMap& other);
   // Recounts every page and drops the pages that hold nothing.
   void Recount();
+  // Drops the pages whose kept count is 0, without reading any page: every change of the bits
+  // keeps the counts, so this is what a finished set needs, at the cost of a walk of the page
+  // table.
+  void DropEmptyPages();
 
  private:
   uint32_t CountPage(const uint8_t* bytes) const;

@@ -220,6 +220,30 @@ TEST_P(VRMapTest, RecountDropsEmptiedPagesAndClearFreesThem) {
   }
 }
 
+TEST_P(VRMapTest, DropEmptyPagesTrustsTheKeptCountsAfterEveryKindOfChange) {
+  auto map = NewMap();
+  auto other = NewMap();
+  const uint32_t page = map->BitsPerPage();
+  ASSERT_EQ(map->AddRange(1, 3 * page + 2), kVOk);  // pages 0 to 3
+  for (uint32_t r = page; r < 2 * page; ++r) ASSERT_EQ(map->Remove(r), kVOk);
+  ASSERT_EQ(other->AddRange(1, page - 1), kVOk);
+  ASSERT_EQ(other->AddRange(3 * page, 3 * page + 1), kVOk);
+  ASSERT_EQ(other->Add(2 * page + 7), kVOk);
+  ASSERT_EQ(map->AndNot(*other), kVOk);  // empties page 0
+  std::set<uint32_t> model;
+  for (uint32_t r = 2 * page; r < 3 * page; ++r) {
+    if (r != 2 * page + 7) model.insert(r);
+  }
+  model.insert(3 * page + 2);
+  map->DropEmptyPages();
+  EXPECT_EQ(map->PageCount(), 2);
+  EXPECT_TRUE(Same(*map, model));
+  // The counts it kept are those a full recount finds.
+  map->Recount();
+  EXPECT_EQ(map->PageCount(), 2);
+  EXPECT_TRUE(Same(*map, model));
+}
+
 INSTANTIATE_TEST_SUITE_P(InMemoryOrInAWorkFile, VRMapTest, ::testing::Bool());
 
 TEST(VRList, KeepsNumbersInTheirOrderOverManyPages) {
