@@ -11,6 +11,8 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <span>
+#include <utility>
 #include <vector>
 
 #include "base/VBase.h"
@@ -86,6 +88,9 @@ class VRMap : public VRio {
   VResult Add(uint32_t r);
   // Sets every bit from first to last inclusive; only bits newly set are counted.
   VResult AddRange(uint32_t first, uint32_t last);
+  // Adds runs of record numbers (first, last inclusive; the runs are sorted here), one page access
+  // for all the runs that fall in the same page.
+  VResult AddRuns(std::span<std::pair<uint32_t, uint32_t>> runs);
   VResult Remove(uint32_t r);
   bool Test(uint32_t r) const;
   // The n-th record number in ascending order (from 0); 0 when n is outside the set.

@@ -7,6 +7,7 @@
 #include <memory>
 #include <random>
 #include <set>
+#include <vector>
 
 #include "TempDir.h"
 #include "db/store/VCash.h"
@@ -98,6 +99,32 @@ TEST_P(VRMapTest, SingleNumbersAndRangesMatchASet) {
   EXPECT_EQ(map->Count(), model.size());
   EXPECT_GE(map->Count(), before);
   EXPECT_EQ(map->AddRange(9, 3), kVOk);  // empty
+  EXPECT_TRUE(Same(*map, model));
+}
+
+TEST_P(VRMapTest, RunsAddedTogetherMatchTheSameNumbersAddedOneByOne) {
+  std::mt19937 random(5);
+  auto map = NewMap();
+  std::set<uint32_t> model;
+  Scramble(map.get(), &model, &random, 100);
+  const uint32_t page = map->BitsPerPage();
+  // Unsorted, overlapping one another and the members already there, one across two pages, one
+  // empty (first above last).
+  std::vector<std::pair<uint32_t, uint32_t>> runs = {{3 * page + 9, 3 * page + 40},
+                                                     {5, 5},
+                                                     {page - 3, page + 2},
+                                                     {3 * page + 30, 3 * page + 31},
+                                                     {20, 10},
+                                                     {1, 70},
+                                                     {2 * page, 2 * page}};
+  for (const auto& [first, last] : runs) {
+    for (uint32_t r = first; r <= last; ++r) model.insert(r);
+  }
+  ASSERT_EQ(map->AddRuns(runs), kVOk);
+  EXPECT_TRUE(Same(*map, model));
+  const int32_t pages = map->PageCount();
+  map->Recount();  // the counts kept are exact
+  EXPECT_EQ(map->PageCount(), pages);
   EXPECT_TRUE(Same(*map, model));
 }
 
