@@ -36,6 +36,14 @@ const CommandEntry kCommands[] = {
 
 VCMD::VCMD(VUQue* queue) : sequence_(++g_sequence), queue_(queue) {}
 
+void VCMD::Reset(VUQue* queue) {
+  sequence_ = ++g_sequence;
+  request_.Clear();
+  answer_.Clear();
+  queue_ = queue;
+  subject_ = nullptr;
+}
+
 const char* VCMD::CommandName(int32_t code) {
   for (const CommandEntry* entry = kCommands; entry->code != 0; ++entry) {
     if (entry->code == code) return entry->name;

@@ -96,6 +96,9 @@ class VCMD {
   VCMD& operator=(const VCMD&) = default;
 
   uint32_t Sequence() const { return sequence_; }
+  // Makes the command new again for another use: a new sequence number, empty request and answer
+  // (their buffers kept), the given queue and no subject.
+  void Reset(VUQue* queue);
   VDML& Request() { return request_; }
   const VDML& Request() const { return request_; }
   VDML& Answer() { return answer_; }

@@ -24,7 +24,29 @@ std::span<const uint8_t> ImageOf(const VRecord& record) {
 
 VDBHandle::VDBHandle(VBoss* engine) : engine_(engine) {}
 
-VDBHandle::~VDBHandle() = default;
+VDBHandle::~VDBHandle() {
+  if (spare_ != nullptr) engine_->ReleaseCommand(std::move(spare_));
+}
+
+std::unique_ptr<VCMD> VDBHandle::TakeCommand() {
+  if (spare_ == nullptr) {
+    std::unique_ptr<VCMD> command = engine_->NewCommand();
+    engineQueue_ = command->Queue();
+    if (queue_ != nullptr) command->SetQueue(queue_);
+    return command;
+  }
+  std::unique_ptr<VCMD> command = std::move(spare_);
+  command->Reset(queue_ != nullptr ? queue_ : engineQueue_);
+  return command;
+}
+
+void VDBHandle::KeepCommand(std::unique_ptr<VCMD> command) {
+  if (spare_ == nullptr) {
+    spare_ = std::move(command);
+  } else {
+    ReleaseCommand(std::move(command));
+  }
+}
 
 std::unique_ptr<VCMD> VDBHandle::NewCommand() {
   std::unique_ptr<VCMD> command = engine_->NewCommand();

@@ -238,7 +238,16 @@ class VDBHandle : public VLongDataStore {
   VResult Run(int16_t code, FillFn fill, ReadFn read);
   template <class FillFn>
   VResult Run(int16_t code, FillFn fill);
+  // The command of the next operation: the one kept from the last operation, made new, or one
+  // from the engine when none is kept (the first time, or while an operation runs inside another).
+  std::unique_ptr<VCMD> TakeCommand();
+  // Keeps the command for the next operation (the engine's ReleaseCommand gets it when the handle
+  // goes).
+  void KeepCommand(std::unique_ptr<VCMD> command);
 
   VBoss* engine_;
   VUQue* queue_ = nullptr;
+  std::unique_ptr<VCMD> spare_;
+  // The queue the engine gave its last new command, for a kept command when no queue is set.
+  VUQue* engineQueue_ = nullptr;
 };

@@ -1,6 +1,7 @@
 // The one way every operation of VDBHandle runs a command (VDBHandle.cpp, VDBHandleSystem.cpp):
-// make it, fill the request, execute, take the result (the execution result, else the answer's
-// "ECODE"), read the answer when the command succeeded, release it.
+// take one (kept from the last operation), fill the request, execute, take the result (the
+// execution result, else the answer's "ECODE"), read the answer when the command succeeded, keep it
+// for the next one.
 #pragma once
 
 #include "db/engine/VBoss.h"
@@ -22,14 +23,14 @@ inline bool Field(const VDML& answer, VDML::Field field, T* out) {
 
 template <class FillFn, class ReadFn>
 inline VResult VDBHandle::Run(int16_t code, FillFn fill, ReadFn read) {
-  std::unique_ptr<VCMD> command = NewCommand();
+  std::unique_ptr<VCMD> command = TakeCommand();
   command->Request().Set(VDML::kVCODE, code);
   fill(command->Request());
   VResult result = Execute(*command);
   if (result == kVOk) result = static_cast<VResult>(command->Answer().Value(VDML::kECODE, 0));
   // The end of a sequential read carries no answer to read.
   if (result == kVOk) result = read(command->Answer());
-  ReleaseCommand(std::move(command));
+  KeepCommand(std::move(command));
   return result;
 }
 

@@ -48,7 +48,7 @@ class VSetAcc : public VSetObj {
   const VRList* Order() const { return order_.get(); }
 
   // The operations that build a set for the query language. Empty clears the members, the order,
-  // the statement and the sort description; Finish recounts and drops empty pages.
+  // the statement and the sort description; Finish drops empty pages.
   void Empty();
   VResult Add(uint32_t r);
   VResult AddRange(uint32_t first, uint32_t last);
@@ -58,7 +58,7 @@ class VSetAcc : public VSetObj {
   VResult And(const VSetAcc& other);
   VResult Or(const VSetAcc& other);
   VResult AndNot(const VSetAcc& other);
-  void Finish() { map_.Recount(); }
+  void Finish() { map_.DropEmptyPages(); }
 
   // The user's changes: one number or a run of u24 numbers (0 and numbers above the u24 range are
   // no records and are passed over). Insert sets the bit of a number not yet in the set and, when

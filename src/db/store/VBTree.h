@@ -208,7 +208,10 @@ class VBTree : public VTree {
   VResult MendChain(const uint8_t* key, uint32_t record, uint16_t word);
 
   // Scans.
-  VResult AddEntry(VRMap* set) const;
+  // Queues the current entry's record numbers for the set (runs of consecutive numbers as one);
+  // FlushRuns adds what is queued.
+  VResult AddEntry(VRMap* set);
+  VResult FlushRuns(VRMap* set);
   VResult AddValueEntries(const uint8_t* key, VRMap* set);
   VResult FinishScan(VRMap* set, VResult result);
   bool Passes(int32_t kind, bool swapped, const uint8_t* key, const uint8_t* value) const;
@@ -218,6 +221,8 @@ class VBTree : public VTree {
   bool bytewise_ = false;
   int32_t payload_ = 0;
   std::vector<uint8_t> work_;
+  // Record-number runs a scan found and has not yet added to its set.
+  std::vector<std::pair<uint32_t, uint32_t>> runs_;
   // Node images keep the entry offsets found for them (VCashBffr::Entries), so that an unchanged
   // node is checked once however often it is read. offsets_ are those of the node checked last.
   const std::vector<uint16_t>* offsets_ = nullptr;

@@ -11,6 +11,13 @@
 #include "db/store/VDBCodes.h"
 #include "db/store/VRio.h"
 
+namespace {
+
+// Runs a scan queues before it adds them to its set.
+constexpr size_t kMaxQueuedRuns = 4096;
+
+}  // namespace
+
 // ---- walking ----
 
 VResult VBTree::First() {
@@ -141,7 +148,7 @@ VResult VBTree::Seek(const uint8_t* key, uint32_t record) {
 
 // ---- scans ----
 
-VResult VBTree::AddEntry(VRMap* set) const {
+VResult VBTree::AddEntry(VRMap* set) {
   const Entry entry = Current();
   // Consecutive record numbers go in as one range.
   int32_t i = 0;
@@ -153,11 +160,17 @@ VResult VBTree::AddEntry(VRMap* set) const {
       ++last;
       ++j;
     }
-    VResult result = last == first ? set->Add(first) : set->AddRange(first, last);
-    if (result != kVOk) return result;
+    runs_.emplace_back(first, last);
     i = j;
   }
-  return kVOk;
+  // A set's page is reached once for the runs of many entries that fall in it.
+  return runs_.size() >= kMaxQueuedRuns ? FlushRuns(set) : kVOk;
+}
+
+VResult VBTree::FlushRuns(VRMap* set) {
+  VResult result = runs_.empty() ? kVOk : set->AddRuns(runs_);
+  runs_.clear();
+  return result;
 }
 
 VResult VBTree::AddValueEntries(const uint8_t* key, VRMap* set) {
@@ -175,6 +188,11 @@ VResult VBTree::AddValueEntries(const uint8_t* key, VRMap* set) {
 VResult VBTree::FinishScan(VRMap* set, VResult result) {
   ReleaseStack();
   if (result == kVEnd) result = kVOk;
+  if (result == kVOk) {
+    result = FlushRuns(set);
+  } else {
+    runs_.clear();
+  }
   if (result != kVOk) {
     set->Clear();
     return result;
@@ -187,6 +205,7 @@ VResult VBTree::FinishScan(VRMap* set, VResult result) {
 VResult VBTree::EqualScan(const uint8_t* value, VRMap* set) {
   Operation operation(this, false);
   set->Clear();
+  runs_.clear();
   uint8_t* key = WorkArea(kMaxDepth);
   MakeKey(key, value);
   return FinishScan(set, AddValueEntries(key, set));
@@ -195,6 +214,7 @@ VResult VBTree::EqualScan(const uint8_t* value, VRMap* set) {
 VResult VBTree::RangeScan(const uint8_t* from, const uint8_t* to, VRMap* set) {
   Operation operation(this, false);
   set->Clear();
+  runs_.clear();
   uint8_t* low = WorkArea(kMaxDepth);
   uint8_t* high = WorkArea(kMaxDepth + 1);
   MakeKey(low, from);
@@ -211,6 +231,7 @@ VResult VBTree::RangeScan(const uint8_t* from, const uint8_t* to, VRMap* set) {
 VResult VBTree::ListScan(std::span<const uint8_t* const> values, VRMap* set) {
   Operation operation(this, false);
   set->Clear();
+  runs_.clear();
   // The made values in ascending order, each once; each is found by its own descent.
   std::vector<uint8_t> made;
   std::vector<size_t> at(values.size());
@@ -242,6 +263,7 @@ bool VBTree::Passes(int32_t kind, bool swapped, const uint8_t* key, const uint8_
 VResult VBTree::OpScan(int32_t op, const uint8_t* value, VRMap* set) {
   Operation operation(this, false);
   set->Clear();
+  runs_.clear();
   uint8_t* key = WorkArea(kMaxDepth);
   MakeKey(key, value);
   const int32_t kind = op & 7;

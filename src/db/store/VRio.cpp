@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <bit>
 #include <cstring>
+#include <optional>
 
 #include "base/VEndian.h"
 #include "db/store/VCioMap.h"
@@ -52,6 +53,28 @@ int64_t FirstBitFrom(const uint8_t* bytes, uint32_t size, uint32_t bit) {
     if (bytes[byte] != 0) return int64_t{byte} * 8 + std::countl_zero(bytes[byte]);
   }
   return -1;
+}
+
+// Sets (or clears) bits from to to of a page; answers how many changed.
+uint32_t FlipBits(uint8_t* bytes, uint32_t from, uint32_t to, bool set) {
+  uint32_t changed = 0;
+  for (uint32_t bit = from; bit <= to;) {
+    uint8_t mask;
+    uint32_t step;
+    if (bit % 8 == 0 && bit + 7 <= to) {
+      mask = 0xFF;
+      step = 8;
+    } else {
+      mask = static_cast<uint8_t>(0x80 >> (bit % 8));
+      step = 1;
+    }
+    const uint8_t before = bytes[bit / 8];
+    const uint8_t after = set ? (before | mask) : (before & static_cast<uint8_t>(~mask));
+    bytes[bit / 8] = after;
+    changed += Ones(static_cast<uint8_t>(before ^ after));
+    bit += step;
+  }
+  return changed;
 }
 
 }  // namespace
@@ -165,27 +188,9 @@ VResult VRMap::ChangeBits(uint32_t first, uint32_t last, bool set) {
     if (set || PageTaken(page)) {
       PageAccess access(this, page, true);
       if (access.Bytes() == nullptr) return access.Error();
-      uint8_t* bytes = access.Bytes();
-      int64_t changed = 0;
-      for (uint32_t bit = from; bit <= to;) {
-        uint8_t mask;
-        uint32_t step;
-        if (bit % 8 == 0 && bit + 7 <= to) {
-          mask = 0xFF;
-          step = 8;
-        } else {
-          mask = static_cast<uint8_t>(0x80 >> (bit % 8));
-          step = 1;
-        }
-        uint8_t before = bytes[bit / 8];
-        uint8_t after = set ? (before | mask) : (before & static_cast<uint8_t>(~mask));
-        bytes[bit / 8] = after;
-        changed += Ones(static_cast<uint8_t>(before ^ after));
-        bit += step;
-      }
+      const uint32_t changed = FlipBits(access.Bytes(), from, to, set);
       uint32_t count = pages_[page].count;
-      SetPageCount(page, set ? count + static_cast<uint32_t>(changed)
-                             : count - static_cast<uint32_t>(changed));
+      SetPageCount(page, set ? count + changed : count - changed);
     }
     uint64_t next = static_cast<uint64_t>(page + 1) * perPage;
     if (next > last) break;
@@ -203,6 +208,33 @@ VResult VRMap::AddRange(uint32_t first, uint32_t last) {
   if (first > last) return kVOk;
   VCriticalLock hold(lock_);
   return ChangeBits(first, last, true);
+}
+
+VResult VRMap::AddRuns(std::span<std::pair<uint32_t, uint32_t>> runs) {
+  std::sort(runs.begin(), runs.end());
+  VCriticalLock hold(lock_);
+  const uint32_t perPage = BitsPerPage();
+  std::optional<PageAccess> access;
+  size_t open = 0;
+  for (const auto& [first, last] : runs) {
+    if (first > last) continue;
+    const size_t page = first / perPage;
+    if (last / perPage != page) {
+      access.reset();
+      VResult result = ChangeBits(first, last, true);
+      if (result != kVOk) return result;
+      continue;
+    }
+    if (!access || open != page) {
+      access.reset();
+      access.emplace(this, page, true);
+      open = page;
+    }
+    if (access->Bytes() == nullptr) return access->Error();
+    const uint32_t changed = FlipBits(access->Bytes(), first % perPage, last % perPage, true);
+    SetPageCount(page, pages_[page].count + changed);
+  }
+  return kVOk;
 }
 
 VResult VRMap::Remove(uint32_t r) {
@@ -400,6 +432,13 @@ void VRMap::Recount() {
     }
     SetPageCount(page, count);
     if (count == 0) DropPage(page);
+  }
+}
+
+void VRMap::DropEmptyPages() {
+  VCriticalLock hold(lock_);
+  for (size_t page = 0; page < pages_.size(); ++page) {
+    if (pages_[page].taken && pages_[page].count == 0) DropPage(page);
   }
 }
 

@@ -11,6 +11,8 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <span>
+#include <utility>
 #include <vector>
 
 #include "base/VBase.h"
@@ -86,6 +88,9 @@ class VRMap : public VRio {
   VResult Add(uint32_t r);
   // Sets every bit from first to last inclusive; only bits newly set are counted.
   VResult AddRange(uint32_t first, uint32_t last);
+  // Adds runs of record numbers (first, last inclusive; the runs are sorted here), one page access
+  // for all the runs that fall in the same page.
+  VResult AddRuns(std::span<std::pair<uint32_t, uint32_t>> runs);
   VResult Remove(uint32_t r);
   bool Test(uint32_t r) const;
   // The n-th record number in ascending order (from 0); 0 when n is outside the set.
@@ -100,6 +105,10 @@ class VRMap : public VRio {
   VResult AndNot(const VRMap& other);
   // Recounts every page and drops the pages that hold nothing.
   void Recount();
+  // Drops the pages whose kept count is 0, without reading any page: every change of the bits
+  // keeps the counts, so this is what a finished set needs, at the cost of a walk of the page
+  // table.
+  void DropEmptyPages();
 
  private:
   uint32_t CountPage(const uint8_t* bytes) const;

@@ -118,6 +118,28 @@ TEST(VTransactionTest, AnotherUserCannotChangeWhatAUserHoldsUntilItsTransactionE
   EXPECT_EQ(second.Commit(), kVOk);
 }
 
+TEST(VTransactionTest, AHandleThatChangesItsQueueRunsEachCommandForTheQueueSetThen) {
+  EngineEnv env(WithLog());
+  env.CreateShop();
+  VDBHandle& db = env.Handle();
+  VUQue otherUser("Other");
+  uint32_t r = 0;
+  ASSERT_EQ(db.Insert(kPeople, Person("Sato", "1"), &r), kVOk);
+  int32_t set = 0;
+  uint32_t size = 0;
+  ASSERT_EQ(db.MakeSet(kPeople, "all;", &set, &size), kVOk);
+  db.SetQueue(&otherUser);
+  int32_t count = -1;
+  ASSERT_EQ(db.UserSetCount(&count), kVOk);
+  EXPECT_EQ(count, 0);  // the engine's user's set is not the other's
+  EXPECT_EQ(db.Delete(kPeople, r), kVNotHolder);
+  db.SetQueue(nullptr);
+  ASSERT_EQ(db.UserSetCount(&count), kVOk);
+  EXPECT_EQ(count, 1);
+  EXPECT_EQ(db.DropSet(kPeople, set), kVOk);
+  EXPECT_EQ(db.Delete(kPeople, r), kVOk);
+}
+
 TEST(VTransactionTest, CancelRestoresExactlyTheStateOfTheLastCommit) {
   EngineEnv env(WithLog());
   env.CreateShop();

@@ -7,6 +7,7 @@
 #include <memory>
 #include <random>
 #include <set>
+#include <vector>
 
 #include "TempDir.h"
 #include "db/store/VCash.h"
@@ -98,6 +99,32 @@ TEST_P(VRMapTest, SingleNumbersAndRangesMatchASet) {
   EXPECT_EQ(map->Count(), model.size());
   EXPECT_GE(map->Count(), before);
   EXPECT_EQ(map->AddRange(9, 3), kVOk);  // empty
+  EXPECT_TRUE(Same(*map, model));
+}
+
+TEST_P(VRMapTest, RunsAddedTogetherMatchTheSameNumbersAddedOneByOne) {
+  std::mt19937 random(5);
+  auto map = NewMap();
+  std::set<uint32_t> model;
+  Scramble(map.get(), &model, &random, 100);
+  const uint32_t page = map->BitsPerPage();
+  // Unsorted, overlapping one another and the members already there, one across two pages, one
+  // empty (first above last).
+  std::vector<std::pair<uint32_t, uint32_t>> runs = {{3 * page + 9, 3 * page + 40},
+                                                     {5, 5},
+                                                     {page - 3, page + 2},
+                                                     {3 * page + 30, 3 * page + 31},
+                                                     {20, 10},
+                                                     {1, 70},
+                                                     {2 * page, 2 * page}};
+  for (const auto& [first, last] : runs) {
+    for (uint32_t r = first; r <= last; ++r) model.insert(r);
+  }
+  ASSERT_EQ(map->AddRuns(runs), kVOk);
+  EXPECT_TRUE(Same(*map, model));
+  const int32_t pages = map->PageCount();
+  map->Recount();  // the counts kept are exact
+  EXPECT_EQ(map->PageCount(), pages);
   EXPECT_TRUE(Same(*map, model));
 }
 
@@ -218,6 +245,30 @@ TEST_P(VRMapTest, RecountDropsEmptiedPagesAndClearFreesThem) {
     ASSERT_EQ(map->Add(1), kVOk);
     EXPECT_EQ(work_.File()->AllocBlock(), 2u);
   }
+}
+
+TEST_P(VRMapTest, DropEmptyPagesTrustsTheKeptCountsAfterEveryKindOfChange) {
+  auto map = NewMap();
+  auto other = NewMap();
+  const uint32_t page = map->BitsPerPage();
+  ASSERT_EQ(map->AddRange(1, 3 * page + 2), kVOk);  // pages 0 to 3
+  for (uint32_t r = page; r < 2 * page; ++r) ASSERT_EQ(map->Remove(r), kVOk);
+  ASSERT_EQ(other->AddRange(1, page - 1), kVOk);
+  ASSERT_EQ(other->AddRange(3 * page, 3 * page + 1), kVOk);
+  ASSERT_EQ(other->Add(2 * page + 7), kVOk);
+  ASSERT_EQ(map->AndNot(*other), kVOk);  // empties page 0
+  std::set<uint32_t> model;
+  for (uint32_t r = 2 * page; r < 3 * page; ++r) {
+    if (r != 2 * page + 7) model.insert(r);
+  }
+  model.insert(3 * page + 2);
+  map->DropEmptyPages();
+  EXPECT_EQ(map->PageCount(), 2);
+  EXPECT_TRUE(Same(*map, model));
+  // The counts it kept are those a full recount finds.
+  map->Recount();
+  EXPECT_EQ(map->PageCount(), 2);
+  EXPECT_TRUE(Same(*map, model));
 }
 
 INSTANTIATE_TEST_SUITE_P(InMemoryOrInAWorkFile, VRMapTest, ::testing::Bool());
