@@ -86,6 +86,20 @@ VRio::VRio(VCioMap* workFile)
 
 VRio::~VRio() { Clear(); }
 
+void VRio::Hold(VCashBffr* buffer, uint32_t block) {
+  ReleaseHeld();
+  work_->Pin(buffer);
+  held_ = buffer;
+  heldBlock_ = block;
+}
+
+void VRio::ReleaseHeld() {
+  if (held_ == nullptr) return;
+  work_->Release(held_);
+  held_ = nullptr;
+  heldBlock_ = 0;
+}
+
 uint32_t VRio::Count() const {
   VCriticalLock hold(lock_);
   return count_;
@@ -102,6 +116,7 @@ void VRio::DropPage(size_t page) {
   if (!p.taken) return;
   ++changes_;
   count_ -= p.count;
+  if (held_ != nullptr && heldBlock_ == p.block) ReleaseHeld();
   if (work_ != nullptr && p.block != 0) work_->FreeBlock(p.block);
   p = Page();
 }
@@ -112,6 +127,7 @@ void VRio::Clear() {
   pages_.clear();
   count_ = 0;
   ++changes_;
+  ReleaseHeld();
 }
 
 VRio::PageAccess::PageAccess(VRio* rio, size_t page, bool write) : rio_(rio), write_(write) {
@@ -139,9 +155,14 @@ VRio::PageAccess::PageAccess(VRio* rio, size_t page, bool write) : rio_(rio), wr
     buffer_->SetBlockHeader(kPageKind, 0, static_cast<uint16_t>(size));
     p.block = block;
     p.taken = true;
+    rio->Hold(buffer_, block);
+  } else if (rio->held_ != nullptr && rio->heldBlock_ == p.block) {
+    buffer_ = rio->held_;
+    rio->work_->Pin(buffer_);
   } else {
     buffer_ = rio->work_->GetBlock(p.block, &error_);
     if (buffer_ == nullptr) return;
+    rio->Hold(buffer_, p.block);
   }
   bytes_ = buffer_->Payload();
 }

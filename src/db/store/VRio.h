@@ -6,6 +6,9 @@
 // 14), taken on first write; and the count of all records. Pages that hold nothing are not taken,
 // so a collection over a large file costs little. Every page access holds the collection's lock.
 // The work file must outlive the collection; the collection frees its blocks when cleared.
+// The buffer of the page last reached stays pinned in the cache until another page is reached or
+// the page is dropped, so that reads in order (a set's members one by one) and writes to the same
+// page do not look the block up again each time.
 #pragma once
 
 #include <cstdint>
@@ -66,6 +69,10 @@ class VRio : public VObj {
     VResult error_ = kVOk;
   };
 
+  // Makes buffer (pinned for this collection) the held one, releasing the one held before.
+  void Hold(VCashBffr* buffer, uint32_t block);
+  void ReleaseHeld();
+
   bool PageTaken(size_t page) const { return page < pages_.size() && pages_[page].taken; }
   void DropPage(size_t page);
   // Copies the other's pages whole (both must have the same page size).
@@ -77,6 +84,9 @@ class VRio : public VObj {
   uint32_t count_ = 0;
   // Grows with every change of the pages, so that what was read from them can be known current.
   uint64_t changes_ = 0;
+  // The pinned buffer of work-file block heldBlock_, or null.
+  VCashBffr* held_ = nullptr;
+  uint32_t heldBlock_ = 0;
   mutable VCritical lock_;
 };
 

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <iterator>
 #include <memory>
 #include <random>
 #include <set>
@@ -23,6 +24,7 @@ class WorkFile {
     EXPECT_EQ(file_.Open(false), kVOk);
   }
   VCioMap* File() { return &file_; }
+  VCash* Cache() { return &cache_; }
 
  private:
   TempDir dir_;
@@ -272,6 +274,51 @@ TEST_P(VRMapTest, DropEmptyPagesTrustsTheKeptCountsAfterEveryKindOfChange) {
 }
 
 INSTANTIATE_TEST_SUITE_P(InMemoryOrInAWorkFile, VRMapTest, ::testing::Bool());
+
+// Each map keeps the buffer of the page it last reached pinned; with more maps than the cache
+// has room for, every page must still come back whole, and a map gone must leave no pin behind.
+TEST(VRMapHeldPage, ManyMapsInASmallCacheKeepTheirPagesAndLeaveNoPins) {
+  WorkFile work;
+  std::vector<std::unique_ptr<VRMap>> maps;
+  std::vector<std::set<uint32_t>> models(24);
+  for (size_t i = 0; i < models.size(); ++i) maps.push_back(std::make_unique<VRMap>(work.File()));
+  const uint32_t page = maps[0]->BitsPerPage();
+  std::mt19937 random(11);
+  for (int step = 0; step < 3000; ++step) {
+    const size_t i = random() % maps.size();
+    const uint32_t r = 1 + random() % (2 * page);
+    if (random() % 5 == 0) {
+      ASSERT_EQ(maps[i]->Remove(r), kVOk);
+      models[i].erase(r);
+    } else {
+      ASSERT_EQ(maps[i]->Add(r), kVOk);
+      models[i].insert(r);
+    }
+    // Reads in order between the changes, as a caller walking a set does.
+    const uint32_t n = static_cast<uint32_t>(random() % (models[i].size() + 1));
+    if (n < models[i].size()) {
+      ASSERT_EQ(maps[i]->Nth(n), *std::next(models[i].begin(), n)) << "map " << i;
+    }
+  }
+  for (size_t i = 0; i < maps.size(); ++i) EXPECT_TRUE(Same(*maps[i], models[i])) << "map " << i;
+  const int32_t taken = 2 * static_cast<int32_t>(maps.size());
+  maps.resize(maps.size() / 2);
+  for (uint32_t block = 1; block <= static_cast<uint32_t>(taken) + 1; ++block) {
+    VCashBffr* buffer = work.File()->PeekBlock(block);
+    if (buffer == nullptr) continue;
+    // Only the remaining maps hold a page, one each.
+    EXPECT_LE(buffer->PinCount(), 2) << "block " << block;
+    work.File()->Release(buffer);
+  }
+  maps.clear();
+  for (uint32_t block = 1; block <= static_cast<uint32_t>(taken) + 1; ++block) {
+    VCashBffr* buffer = work.File()->PeekBlock(block);
+    if (buffer == nullptr) continue;
+    EXPECT_EQ(buffer->PinCount(), 1) << "block " << block << " still pinned";
+    work.File()->Release(buffer);
+  }
+  EXPECT_LE(work.Cache()->Used(), work.Cache()->Capacity());
+}
 
 TEST(VRList, KeepsNumbersInTheirOrderOverManyPages) {
   WorkFile work;
