@@ -34,23 +34,33 @@ uint32_t CountBits(const uint8_t* bytes, size_t length) {
   return count;
 }
 
+// The eight bytes at p as one number whose most significant bit is the first bit of p[0].
+inline uint64_t LoadBits(const uint8_t* p) {
+  uint64_t word;
+  std::memcpy(&word, p, 8);
+  if constexpr (std::endian::native == std::endian::little) word = __builtin_bswap64(word);
+  return word;
+}
+
 // The first set bit at or after bit in a page of size bytes (bit 0 of a byte being its most
-// significant), or -1 when there is none; runs of zero bytes are passed a word at a time.
+// significant), or -1 when there is none; the page is read eight bytes at a time.
 int64_t FirstBitFrom(const uint8_t* bytes, uint32_t size, uint32_t bit) {
   uint32_t byte = bit / 8;
   if (byte >= size) return -1;
-  const uint8_t head = static_cast<uint8_t>(bytes[byte] & (0xFF >> (bit % 8)));
-  if (head != 0) return int64_t{byte} * 8 + std::countl_zero(head);
-  for (++byte; byte < size && byte % 8 != 0; ++byte) {
-    if (bytes[byte] != 0) return int64_t{byte} * 8 + std::countl_zero(bytes[byte]);
-  }
-  for (; byte + 8 <= size; byte += 8) {
-    uint64_t word;
-    std::memcpy(&word, bytes + byte, 8);
-    if (word != 0) break;
+  if (byte + 8 <= size) {
+    // The word holding bit, with the bits before it cleared.
+    uint64_t word = LoadBits(bytes + byte) & (~uint64_t{0} >> (bit % 8));
+    if (word != 0) return int64_t{byte} * 8 + std::countl_zero(word);
+    for (byte += 8; byte + 8 <= size; byte += 8) {
+      word = LoadBits(bytes + byte);
+      if (word != 0) return int64_t{byte} * 8 + std::countl_zero(word);
+    }
+    bit = byte * 8;
   }
   for (; byte < size; ++byte) {
-    if (bytes[byte] != 0) return int64_t{byte} * 8 + std::countl_zero(bytes[byte]);
+    const uint8_t value =
+        byte == bit / 8 ? static_cast<uint8_t>(bytes[byte] & (0xFF >> (bit % 8))) : bytes[byte];
+    if (value != 0) return int64_t{byte} * 8 + std::countl_zero(value);
   }
   return -1;
 }
@@ -232,12 +242,42 @@ VResult VRMap::AddRange(uint32_t first, uint32_t last) {
 }
 
 VResult VRMap::AddRuns(std::span<std::pair<uint32_t, uint32_t>> runs) {
-  std::sort(runs.begin(), runs.end());
   VCriticalLock hold(lock_);
   const uint32_t perPage = BitsPerPage();
+  // The runs are brought together page by page (their order within a page does not matter): by
+  // counting when the pages they start in lie close together, by sorting otherwise.
+  uint32_t low = UINT32_MAX;
+  uint32_t high = 0;
+  for (const auto& [first, last] : runs) {
+    if (first > last) continue;
+    low = std::min(low, first / perPage);
+    high = std::max(high, first / perPage);
+  }
+  if (low > high) return kVOk;
+  std::span<const std::pair<uint32_t, uint32_t>> grouped;
+  if (high - low < kMaxCountedPages) {
+    std::vector<uint32_t>& starts = groupStarts_;
+    starts.assign(high - low + 2, 0);
+    size_t kept = 0;
+    for (const auto& [first, last] : runs) {
+      if (first > last) continue;
+      ++starts[first / perPage - low + 1];
+      ++kept;
+    }
+    for (size_t i = 1; i < starts.size(); ++i) starts[i] += starts[i - 1];
+    grouped_.resize(kept);
+    for (const auto& run : runs) {
+      if (run.first > run.second) continue;
+      grouped_[starts[run.first / perPage - low]++] = run;
+    }
+    grouped = grouped_;
+  } else {
+    std::sort(runs.begin(), runs.end());
+    grouped = runs;
+  }
   std::optional<PageAccess> access;
   size_t open = 0;
-  for (const auto& [first, last] : runs) {
+  for (const auto& [first, last] : grouped) {
     if (first > last) continue;
     const size_t page = first / perPage;
     if (last / perPage != page) {

@@ -98,8 +98,8 @@ class VRMap : public VRio {
   VResult Add(uint32_t r);
   // Sets every bit from first to last inclusive; only bits newly set are counted.
   VResult AddRange(uint32_t first, uint32_t last);
-  // Adds runs of record numbers (first, last inclusive; the runs are sorted here), one page access
-  // for all the runs that fall in the same page.
+  // Adds runs of record numbers (first, last inclusive; the span may be reordered here), one page
+  // access for all the runs that fall in the same page.
   VResult AddRuns(std::span<std::pair<uint32_t, uint32_t>> runs);
   VResult Remove(uint32_t r);
   bool Test(uint32_t r) const;
@@ -127,6 +127,11 @@ class VRMap : public VRio {
   // The n-th record counted from the first page.
   uint32_t Find(uint32_t n) const;
   void Remember(uint32_t n, uint32_t r) const;
+
+  // AddRuns groups the runs by page by counting when they start within this many pages.
+  static constexpr uint32_t kMaxCountedPages = 1024;
+  std::vector<uint32_t> groupStarts_;
+  std::vector<std::pair<uint32_t, uint32_t>> grouped_;
 
   // The last answer of Nth, valid while changes_ equals cursorChanges_.
   mutable uint32_t cursorIndex_ = 0;
