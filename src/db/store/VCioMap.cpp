@@ -35,17 +35,20 @@ uint32_t VCioMap::AllocBlock() {
   const uint32_t groups = GroupCount();
   const uint32_t g = GroupBlocks();
   uint32_t block = 0;
-  std::vector<bool> seen(groups, false);
+  // The bitmaps in the cache first; then those that must be read.
   for (uint32_t group = 0; group < groups; ++group) {
     VCashBffr* bitmap = PeekBlock(group * g);
     if (bitmap == nullptr) continue;
-    seen[group] = true;
     bool taken = TakeFromBitmap(group, bitmap, &block);
     Release(bitmap);
     if (taken) return block;
   }
   for (uint32_t group = 0; group < groups; ++group) {
-    if (seen[group]) continue;
+    // A bitmap in the cache now was looked at above and had no free block.
+    if (VCashBffr* cached = PeekBlock(group * g)) {
+      Release(cached);
+      continue;
+    }
     VCashBffr* bitmap = GetBlock(group * g);
     if (bitmap == nullptr) return 0;
     bool taken = TakeFromBitmap(group, bitmap, &block);
