@@ -29,6 +29,61 @@ uint64_t SpaceKey(const VCashBffr& buffer) {
 
 VCashBffr::~VCashBffr() { VMemFree(image_); }
 
+// ---- VCashBlockTable ----
+
+VCashBlockTable::~VCashBlockTable() {
+  for (Slot& slot : slots_) delete slot.buffer;
+}
+
+void VCashBlockTable::Grow() {
+  std::vector<Slot> old = std::move(slots_);
+  const size_t capacity = old.empty() ? 16 : old.size() * 2;
+  slots_.assign(capacity, Slot{});
+  mask_ = capacity - 1;
+  shift_ = 32;
+  for (size_t c = capacity; c > 1; c >>= 1) --shift_;
+  for (const Slot& slot : old) {
+    if (slot.buffer == nullptr) continue;
+    size_t at = Home(slot.block);
+    while (slots_[at].buffer != nullptr) at = (at + 1) & mask_;
+    slots_[at] = slot;
+  }
+}
+
+void VCashBlockTable::Insert(uint32_t block, std::unique_ptr<VCashBffr> buffer) {
+  if (static_cast<size_t>(size_ + 1) * 2 > slots_.size()) Grow();
+  size_t at = Home(block);
+  while (slots_[at].buffer != nullptr) at = (at + 1) & mask_;
+  slots_[at] = Slot{block, buffer.release()};
+  ++size_;
+}
+
+std::unique_ptr<VCashBffr> VCashBlockTable::Remove(uint32_t block) {
+  if (size_ == 0) return nullptr;
+  size_t at = Home(block);
+  for (;; at = (at + 1) & mask_) {
+    if (slots_[at].buffer == nullptr) return nullptr;
+    if (slots_[at].block == block) break;
+  }
+  std::unique_ptr<VCashBffr> removed(slots_[at].buffer);
+  slots_[at] = Slot{};
+  --size_;
+  // Entries after the hole whose probe would now stop at it move back into it.
+  size_t hole = at;
+  for (size_t next = (hole + 1) & mask_; slots_[next].buffer != nullptr;
+       next = (next + 1) & mask_) {
+    const size_t home = Home(slots_[next].block);
+    // The entry may move to the hole when its home is not cyclically within (hole, next].
+    const bool between = hole <= next ? (home > hole && home <= next) : (home > hole || home <= next);
+    if (!between) {
+      slots_[hole] = slots_[next];
+      slots_[next] = Slot{};
+      hole = next;
+    }
+  }
+  return removed;
+}
+
 bool VCashVictimOrder::operator()(const VCashBffr* a, const VCashBffr* b) const {
   if (a->ageBase_ != b->ageBase_) return a->ageBase_ > b->ageBase_;
   if (a->node_->Serial() != b->node_->Serial()) return a->node_->Serial() < b->node_->Serial();
@@ -65,7 +120,7 @@ void VCash::IndexSpace(VCio& file) {
   VCashNode* node = file.node_;
   if (node == nullptr || node->spaceIndexed_) return;
   node->spaceIndexed_ = true;
-  for (auto& entry : node->buffers_) NoteSpace(entry.second.get());
+  node->buffers_.ForEach([this](VCashBffr* buffer) { NoteSpace(buffer); });
 }
 
 VResult VCash::DropFile(VCio& file) {
@@ -83,8 +138,8 @@ int32_t VCash::DiscardFile(VCio& file) {
   if (node == nullptr) return 0;
   int32_t dirty = node->dirtyCount_;
   std::vector<VCashBffr*> buffers;
-  buffers.reserve(node->buffers_.size());
-  for (auto& entry : node->buffers_) buffers.push_back(entry.second.get());
+  buffers.reserve(static_cast<size_t>(node->buffers_.Size()));
+  node->buffers_.ForEach([&buffers](VCashBffr* buffer) { buffers.push_back(buffer); });
   for (VCashBffr* buffer : buffers) Recycle(Leave(buffer));
   auto at = std::find_if(nodes_.begin(), nodes_.end(),
                          [node](const std::unique_ptr<VCashNode>& n) { return n.get() == node; });
@@ -100,9 +155,9 @@ VCashNode* VCash::NodeOf(VCio& file, VResult* error) const {
 
 void VCash::Touch(VCashBffr* buffer) {
   if (!IsFull() || AgeOf(*buffer) <= 0) return;
-  byAge_.erase(buffer);
+  if (ordered_) byAge_.erase(buffer);
   --buffer->ageBase_;
-  byAge_.insert(buffer);
+  if (ordered_) byAge_.insert(buffer);
 }
 
 VCashBffr* VCash::Get(VCio& file, uint32_t block, VResult* error) {
@@ -226,10 +281,9 @@ VCashBffr* VCash::FindSpace(VCio& file, uint8_t kind, uint32_t bytes) {
       if (buffer != nullptr && fits(*buffer)) found = buffer;
     }
   } else {
-    for (auto& entry : node->buffers_) {
-      VCashBffr* buffer = entry.second.get();
+    node->buffers_.ForEach([&](VCashBffr* buffer) {
       if (fits(*buffer) && (found == nullptr || buffer->block_ < found->block_)) found = buffer;
-    }
+    });
   }
   if (found == nullptr) return nullptr;
   Touch(found);
@@ -241,9 +295,9 @@ std::vector<VCashBffr*> VCash::DirtyBuffers(VCashNode* node) const {
   std::vector<VCashBffr*> dirty;
   if (node->dirtyCount_ == 0) return dirty;
   dirty.reserve(node->dirtyCount_);
-  for (auto& entry : node->buffers_) {
-    if (entry.second->dirty_) dirty.push_back(entry.second.get());
-  }
+  node->buffers_.ForEach([&dirty](VCashBffr* buffer) {
+    if (buffer->dirty_) dirty.push_back(buffer);
+  });
   std::sort(dirty.begin(), dirty.end(),
             [](const VCashBffr* a, const VCashBffr* b) { return a->block_ < b->block_; });
   return dirty;
@@ -324,6 +378,10 @@ bool VCash::IsCandidate(const VCashBffr& buffer) const {
 
 VCashBffr* VCash::ChooseVictim() {
   ++counters_.victimSearches;
+  if (!ordered_) {
+    for (auto& node : nodes_) node->buffers_.ForEach([this](VCashBffr* b) { byAge_.insert(b); });
+    ordered_ = true;
+  }
   VCashBffr* victim = nullptr;
   for (VCashBffr* buffer : byAge_) {
     if (IsCandidate(*buffer)) {
@@ -391,8 +449,8 @@ VCashBffr* VCash::Enter(VCashNode* node, uint32_t block, std::unique_ptr<VCashBf
   entered->dirty_ = false;
   entered->spaceIndexed_ = false;
   entered->entries_.form = 0;
-  node->buffers_.emplace(block, std::move(buffer));
-  byAge_.insert(entered);
+  node->buffers_.Insert(block, std::move(buffer));
+  if (ordered_) byAge_.insert(entered);
   ++bufferCount_;
   NoteSpace(entered);
   return entered;
@@ -400,14 +458,17 @@ VCashBffr* VCash::Enter(VCashNode* node, uint32_t block, std::unique_ptr<VCashBf
 
 std::unique_ptr<VCashBffr> VCash::Leave(VCashBffr* buffer) {
   VCashNode* node = buffer->node_;
-  byAge_.erase(buffer);
+  if (ordered_) byAge_.erase(buffer);
   if (buffer->spaceIndexed_) node->space_.erase(buffer->spaceKey_);
   SetDirty(buffer, false);
-  auto found = node->buffers_.find(buffer->block_);
-  std::unique_ptr<VCashBffr> owned = std::move(found->second);
-  node->buffers_.erase(found);
+  std::unique_ptr<VCashBffr> owned = node->buffers_.Remove(buffer->block_);
   --bufferCount_;
   used_ -= buffer->size_;
+  // Far from full again: the order is dropped until the next victim search needs it.
+  if (ordered_ && used_ * 2 < capacity_) {
+    byAge_.clear();
+    ordered_ = false;
+  }
   buffer->node_ = nullptr;
   buffer->pins_ = 0;
   buffer->spaceIndexed_ = false;

@@ -16,7 +16,9 @@
 // one to every buffer's age, and a hit while the cache is full takes one away (not below 0). The
 // victim is the eligible buffer of highest age, the first in node and block order on equal ages.
 // The ages are kept as offsets from a search counter in an ordered set, so a search does not
-// visit every buffer.
+// visit every buffer. The set is built by the first victim search and kept while the cache stays
+// more than half full; below that it is dropped, so that a cache with room spends nothing on
+// ordering buffers it will not evict.
 //
 // The cache takes no lock: the engine uses it from one thread.
 #pragma once
@@ -145,6 +147,7 @@ class VCash {
   std::vector<std::unique_ptr<VCashNode>> nodes_;
   std::vector<std::unique_ptr<VCashBffr>> pool_;
   std::set<VCashBffr*, VCashVictimOrder> byAge_;
+  bool ordered_ = false;  // byAge_ holds every buffer
   VCashCounters counters_;
 };
 

@@ -1,8 +1,9 @@
 // One block file registered with the block cache: the file, the owner that writes it back as a
 // whole (none for work files), and the buffers that hold its blocks.
 //
-// The buffers are found by block number through a hash table (constant time); whatever must run in
-// block order (write-back, backups) sorts the few buffers it handles. A node of a data file also
+// The buffers are found by block number through an open-addressing hash table (constant time, no
+// allocation per buffer); whatever must run in block order (write-back, backups) sorts the few
+// buffers it handles. A node of a data file also
 // keeps its buffers indexed by block kind and free payload, so that finding a cached block with
 // room never visits every buffer.
 #pragma once
@@ -10,13 +11,59 @@
 #include <cstdint>
 #include <memory>
 #include <set>
-#include <unordered_map>
+#include <vector>
 
 #include "base/VObj.h"
 #include "db/store/VCashBffr.h"
 
 class VCio;
 class VIOSync;
+
+// Block number -> buffer, owning the buffers: linear probing in a power-of-two table kept at most
+// half full, removal by shifting the following entries back (no tombstones), so a lookup touches
+// one or two slots and entering or leaving a block never allocates.
+class VCashBlockTable {
+ public:
+  VCashBlockTable() = default;
+  ~VCashBlockTable();
+  VCashBlockTable(const VCashBlockTable&) = delete;
+  VCashBlockTable& operator=(const VCashBlockTable&) = delete;
+
+  int32_t Size() const { return size_; }
+  VCashBffr* Find(uint32_t block) const {
+    if (size_ == 0) return nullptr;
+    for (size_t at = Home(block);; at = (at + 1) & mask_) {
+      const Slot& slot = slots_[at];
+      if (slot.buffer == nullptr) return nullptr;
+      if (slot.block == block) return slot.buffer;
+    }
+  }
+  // Takes ownership; the block must not be present.
+  void Insert(uint32_t block, std::unique_ptr<VCashBffr> buffer);
+  // Gives the buffer back to the caller; null when the block is not present.
+  std::unique_ptr<VCashBffr> Remove(uint32_t block);
+  template <typename F>
+  void ForEach(F&& f) const {
+    for (const Slot& slot : slots_) {
+      if (slot.buffer != nullptr) f(slot.buffer);
+    }
+  }
+
+ private:
+  struct Slot {
+    uint32_t block = 0;
+    VCashBffr* buffer = nullptr;
+  };
+  size_t Home(uint32_t block) const {
+    return static_cast<size_t>(static_cast<uint64_t>(block * 0x9E3779B1u) >> shift_) & mask_;
+  }
+  void Grow();
+
+  std::vector<Slot> slots_;
+  size_t mask_ = 0;
+  int shift_ = 32;
+  int32_t size_ = 0;
+};
 
 class VCashNode : public VObj {
  public:
@@ -27,13 +74,10 @@ class VCashNode : public VObj {
   VIOSync* Owner() const { return owner_; }
   bool IsDirty() const { return dirtyCount_ > 0; }
   int32_t DirtyCount() const { return dirtyCount_; }
-  int32_t BufferCount() const { return static_cast<int32_t>(buffers_.size()); }
+  int32_t BufferCount() const { return buffers_.Size(); }
   // Registration order; victims of equal age are taken in this order.
   uint32_t Serial() const { return serial_; }
-  VCashBffr* Lookup(uint32_t block) const {
-    auto found = buffers_.find(block);
-    return found == buffers_.end() ? nullptr : found->second.get();
-  }
+  VCashBffr* Lookup(uint32_t block) const { return buffers_.Find(block); }
 
  private:
   friend class VCash;
@@ -43,7 +87,7 @@ class VCashNode : public VObj {
   uint32_t serial_;
   int32_t dirtyCount_ = 0;
   bool spaceIndexed_ = false;
-  std::unordered_map<uint32_t, std::unique_ptr<VCashBffr>> buffers_;
+  VCashBlockTable buffers_;
   // Keys kind << 40 | free payload << 24 | block number, for the buffers of an indexed node.
   std::set<uint64_t> space_;
 };

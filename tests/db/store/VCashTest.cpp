@@ -4,7 +4,9 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <map>
 #include <memory>
+#include <random>
 #include <vector>
 
 #include "StoreTestSupport.h"
@@ -195,6 +197,62 @@ TEST(VCash, OldestUnpinnedBufferIsTheVictimAndHitsWhileFullKeepABufferYoung) {
   file->Release(five);
   EXPECT_EQ(cache.Counters().evictions, 80u);
   EXPECT_EQ(cache.BufferCount(), 80);
+}
+
+TEST(VCash, AgesSurviveTheVictimOrderBeingDroppedAndRebuilt) {
+  TempDir dir;
+  VCash cache(40);  // 80 blocks of 512 bytes
+  auto file = OpenFile(dir / "w", &cache, nullptr, kVWorkFileKind, 400);
+  for (uint32_t b = 0; b < 81; ++b) file->Release(file->GetBlock(b));  // one search: 0 goes
+  ASSERT_EQ(cache.Counters().victimSearches, 1u);
+  // Well below half full: the order is let go.
+  for (uint32_t b = 1; b < 60; ++b) ASSERT_EQ(file->FreeBlock(b), kVOk);
+  EXPECT_EQ(cache.BufferCount(), 21);
+  // Full again; block 60, the oldest, is hit twice and so is no longer the oldest.
+  for (uint32_t b = 100; b < 159; ++b) file->Release(file->GetBlock(b));
+  ASSERT_EQ(cache.Used(), cache.Capacity());
+  file->Release(file->GetBlock(60));
+  file->Release(file->GetBlock(60));
+  // Of the buffers that aged through the first search, 61 is now the first of the oldest.
+  file->Release(file->GetBlock(200));
+  EXPECT_EQ(file->PeekBlock(61), nullptr);
+  for (uint32_t b : {60u, 62u, 100u, 158u, 200u}) {
+    VCashBffr* kept = file->PeekBlock(b);
+    EXPECT_NE(kept, nullptr) << b;
+    file->Release(kept);
+  }
+}
+
+// The block table against a map, with block numbers chosen to collide and wrap around the table.
+TEST(VCashBlockTable, AgreesWithAMapThroughInsertsAndRemovals) {
+  VCashBlockTable table;
+  std::map<uint32_t, VCashBffr*> model;
+  std::mt19937 random(7);
+  for (int step = 0; step < 20000; ++step) {
+    const uint32_t block = (random() % 300) * (step % 2 == 0 ? 1u : 1024u);
+    auto found = model.find(block);
+    if (found == model.end()) {
+      auto buffer = std::make_unique<VCashBffr>();
+      model[block] = buffer.get();
+      table.Insert(block, std::move(buffer));
+    } else if (random() % 2 == 0) {
+      std::unique_ptr<VCashBffr> removed = table.Remove(block);
+      ASSERT_EQ(removed.get(), found->second) << block;
+      model.erase(found);
+    }
+    if (step % 997 == 0) {
+      for (uint32_t b = 0; b < 300 * 1024; b += 97) {
+        auto m = model.find(b);
+        ASSERT_EQ(table.Find(b), m == model.end() ? nullptr : m->second) << b;
+      }
+    }
+    ASSERT_EQ(table.Size(), static_cast<int32_t>(model.size()));
+  }
+  for (const auto& [block, buffer] : model) ASSERT_EQ(table.Find(block), buffer) << block;
+  int32_t visited = 0;
+  table.ForEach([&](VCashBffr*) { ++visited; });
+  EXPECT_EQ(visited, table.Size());
+  EXPECT_EQ(table.Remove(12345677u), nullptr);
 }
 
 TEST(VCash, ReleasedBuffersAreReusedThroughAPoolOfSixteen) {
