@@ -81,6 +81,25 @@ bool VMatchRun(int mode, const uint8_t* text, size_t textLength, const uint8_t* 
       return true;
     }
     case kVMatchContains:
+      if (!ignoreCase) {
+        // Without case folding a run equals the pattern exactly when its bytes do, so the
+        // candidates come from a byte search; one counts only where a character starts.
+        size_t boundary = 0;
+        for (size_t from = 0; from + patternLength <= textLength;) {
+          const void* hit = patternLength == 0 ? text + from
+                                               : memmem(text + from, textLength - from, pattern,
+                                                        patternLength);
+          if (hit == nullptr) return false;
+          const size_t at = static_cast<size_t>(static_cast<const uint8_t*>(hit) - text);
+          while (boundary < at) boundary += VCharLength(text, textLength, boundary);
+          if (boundary == at) {
+            if (offset) *offset = at;
+            return true;
+          }
+          from = at + 1;
+        }
+        return false;
+      }
       for (size_t at = 0; at + patternLength <= textLength;
            at += VCharLength(text, textLength, at)) {
         if (equalAt(at)) {

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
 #include <string>
 
 #include "Sjis.h"
@@ -84,6 +85,50 @@ TEST(Sjis, RunComparisonRules) {
   std::string lower = "abc", upper = "ABD";
   EXPECT_LT(VCompareRuns(U(lower), 3, U(upper), 3, true, true), 0);
   EXPECT_GT(VCompareRuns(U(lower), 3, U(upper), 3, true, false), 0);
+}
+
+TEST(Sjis, ContainsMatchesOnlyWhereACharacterStarts) {
+  size_t at = 99;
+  // "ー" is 0x81 0x5B; "[" is 0x5B: its byte inside the kanji is not a match.
+  const std::string text = Sj("ーア[");
+  EXPECT_TRUE(VMatchRun(kVMatchContains, U(text), text.size(), U(std::string("[")), 1, false,
+                        false, &at));
+  EXPECT_EQ(at, 4u);
+  const std::string onlyInside = Sj("ー");
+  EXPECT_FALSE(VMatchRun(kVMatchContains, U(onlyInside), 2, U(std::string("[")), 1, false, false,
+                         nullptr));
+  EXPECT_TRUE(VMatchRun(kVMatchContains, U(text), text.size(), U(text), 0, false, false, &at));
+  EXPECT_EQ(at, 0u);
+  EXPECT_FALSE(VMatchRun(kVMatchContains, U(text), 2, U(text), 4, false, false, nullptr));
+
+  // Random texts of single bytes and kanji whose trail bytes are also letters: the first match is
+  // the first character start where the bytes agree, with and without case folding.
+  std::mt19937 random(11);
+  const std::string pieces[] = {"a", "A", "[", Sj("ー"), Sj("ア"), "\x81" "a", "b"};
+  for (int round = 0; round < 3000; ++round) {
+    std::string hay, needle;
+    for (int i = random() % 12; i > 0; --i) hay += pieces[random() % 7];
+    for (int i = random() % 3; i > 0; --i) needle += pieces[random() % 7];
+    if (random() % 4 == 0 && !needle.empty()) needle = needle.substr(1);  // may start mid-character
+    size_t expected = std::string::npos;
+    for (size_t p = 0; p + needle.size() <= hay.size(); p += VCharLength(U(hay), hay.size(), p)) {
+      if (hay.compare(p, needle.size(), needle) == 0) {
+        expected = p;
+        break;
+      }
+      if (p == hay.size()) break;
+    }
+    size_t found = std::string::npos;
+    const bool matched = VMatchRun(kVMatchContains, U(hay), hay.size(), U(needle), needle.size(),
+                                   round % 2 == 0, false, &found);
+    ASSERT_EQ(matched, expected != std::string::npos) << round;
+    // Folding case finds a match wherever the exact search did.
+    if (matched) {
+      ASSERT_EQ(found, expected) << round;
+      ASSERT_TRUE(VMatchRun(kVMatchContains, U(hay), hay.size(), U(needle), needle.size(), false,
+                            true, nullptr));
+    }
+  }
 }
 
 TEST(Sjis, NumbersAndHex) {

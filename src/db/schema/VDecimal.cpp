@@ -91,5 +91,22 @@ int64_t VDecimal::IntegerValue() const {
 }
 
 int VCompareDecimalText(const uint8_t* a, size_t aLength, const uint8_t* b, size_t bLength) {
+  // Two texts that begin with a significant digit (no space, sign or leading zero) - every
+  // positive key - are compared in one pass: the integer part is the leading run of digits, so
+  // the longer run is the larger number, and runs of one length differ where their bytes first do.
+  if (aLength > 0 && bLength > 0 && a[0] >= '1' && a[0] <= '9' && b[0] >= '1' && b[0] <= '9') {
+    int first = 0;
+    size_t i = 0;
+    for (;; ++i) {
+      const bool moreA = i < aLength && VIsDigit(a[i]);
+      const bool moreB = i < bLength && VIsDigit(b[i]);
+      if (moreA != moreB) return moreA ? 1 : -1;
+      if (!moreA) break;
+      if (first == 0 && a[i] != b[i]) first = a[i] < b[i] ? -1 : 1;
+    }
+    if (first != 0) return first;
+    if (i == aLength && i == bLength) return 0;
+    // Equal integer parts: the fractions decide, as the full comparison reads them.
+  }
   return VDecimal(a, aLength).Compare(VDecimal(b, bLength));
 }
