@@ -212,7 +212,20 @@ void VCash::SetDirty(VCashBffr* buffer, bool dirty) {
   buffer->dirty_ = dirty;
   int32_t step = dirty ? 1 : -1;
   dirtyCount_ += step;
-  buffer->node_->dirtyCount_ += step;
+  VCashNode* node = buffer->node_;
+  node->dirtyCount_ += step;
+  std::vector<VCashBffr*>& list = node->dirty_;
+  if (dirty) {
+    buffer->dirtyAt_ = static_cast<int32_t>(list.size());
+    list.push_back(buffer);
+  } else {
+    // The last entry takes the place of the one leaving.
+    VCashBffr* last = list.back();
+    list[static_cast<size_t>(buffer->dirtyAt_)] = last;
+    last->dirtyAt_ = buffer->dirtyAt_;
+    list.pop_back();
+    buffer->dirtyAt_ = -1;
+  }
 }
 
 void VCash::MarkDirty(VCashBffr* buffer) {
@@ -294,10 +307,7 @@ VCashBffr* VCash::FindSpace(VCio& file, uint8_t kind, uint32_t bytes) {
 std::vector<VCashBffr*> VCash::DirtyBuffers(VCashNode* node) const {
   std::vector<VCashBffr*> dirty;
   if (node->dirtyCount_ == 0) return dirty;
-  dirty.reserve(node->dirtyCount_);
-  node->buffers_.ForEach([&dirty](VCashBffr* buffer) {
-    if (buffer->dirty_) dirty.push_back(buffer);
-  });
+  dirty = node->dirty_;
   std::sort(dirty.begin(), dirty.end(),
             [](const VCashBffr* a, const VCashBffr* b) { return a->block_ < b->block_; });
   return dirty;

@@ -86,6 +86,7 @@ class VCashBffr : public VSortObj {
   int32_t size_ = 0;
   uint16_t pins_ = 0;
   bool dirty_ = false;
+  int32_t dirtyAt_ = -1;  // position in its node's list of dirty buffers
   bool spaceIndexed_ = false;
   mutable Entries entries_;
 };

@@ -86,6 +86,8 @@ class VCashNode : public VObj {
   VIOSync* owner_;
   uint32_t serial_;
   int32_t dirtyCount_ = 0;
+  // The dirty buffers, so that a flush visits only them (dirtyCount_ is its size).
+  std::vector<VCashBffr*> dirty_;
   bool spaceIndexed_ = false;
   VCashBlockTable buffers_;
   // Keys kind << 40 | free payload << 24 | block number, for the buffers of an indexed node.
