@@ -2,6 +2,7 @@
 // re-entrant lock that guards every container.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <exception>
 #include <mutex>
@@ -26,13 +27,37 @@ class VFailure : public std::exception {
 };
 
 // A re-entrant lock. Every container takes its own on every operation; composite operations nest.
+// A nested entry by the owning thread only counts; the mutex is taken by the outermost entry, so
+// the common single-threaded case costs one uncontended lock per operation.
 class VCritical {
  public:
-  void Enter() { mutex_.lock(); }
-  void Leave() { mutex_.unlock(); }
+  void Enter() {
+    const void* self = ThreadTag();
+    if (owner_.load(std::memory_order_relaxed) == self) {
+      ++depth_;
+      return;
+    }
+    mutex_.lock();
+    owner_.store(self, std::memory_order_relaxed);
+    depth_ = 1;
+  }
+  void Leave() {
+    if (--depth_ > 0) return;
+    owner_.store(nullptr, std::memory_order_relaxed);
+    mutex_.unlock();
+  }
 
  private:
-  std::recursive_mutex mutex_;
+  // A value that differs between threads that live at the same time.
+  static const void* ThreadTag() {
+    static thread_local const char tag = 0;
+    return &tag;
+  }
+
+  std::mutex mutex_;
+  // The owning thread's tag; only that thread ever finds its own tag here.
+  std::atomic<const void*> owner_{nullptr};
+  int32_t depth_ = 0;
 };
 
 // Holds a VCritical for the lifetime of a scope.

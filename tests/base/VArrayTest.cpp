@@ -4,6 +4,8 @@
 
 #include <cstring>
 #include <string>
+#include <thread>
+#include <vector>
 
 #include "TempDir.h"
 #include "base/VDataArray.h"
@@ -319,6 +321,32 @@ TEST(VDataArrayPersistence, RoundTripsAndRejectsInconsistentPools) {
   VStringArray c(2);
   EXPECT_FALSE(c.ReadFrom(broken));
   EXPECT_EQ(c.Count(), 0);
+}
+
+}  // namespace
+
+namespace {
+
+// Four threads take one lock, each entry nested inside another, and change a plain counter in
+// two steps: a missing exclusion or a nested leave that lets go early loses updates.
+TEST(VCritical, ExcludesOtherThreadsAndNestsWithinOne) {
+  VCritical critical;
+  int64_t counter = 0;
+  auto work = [&] {
+    for (int i = 0; i < 20000; ++i) {
+      VCriticalLock outer(critical);
+      const int64_t seen = counter;
+      {
+        VCriticalLock inner(critical);
+        counter = seen + 1;
+      }
+      counter += 1;  // still held after the nested entry has left
+    }
+  };
+  std::vector<std::thread> threads;
+  for (int t = 0; t < 4; ++t) threads.emplace_back(work);
+  for (std::thread& thread : threads) thread.join();
+  EXPECT_EQ(counter, 4 * 20000 * 2);
 }
 
 }  // namespace

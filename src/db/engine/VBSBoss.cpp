@@ -18,21 +18,6 @@
 
 namespace {
 
-// Stops the database when the engine's failure leaves Execute; the exception itself goes on to the
-// caller.
-class StopOnFailure {
- public:
-  explicit StopOnFailure(VABoss* engine)
-      : engine_(engine), exceptions_(std::uncaught_exceptions()) {}
-  ~StopOnFailure() {
-    if (std::uncaught_exceptions() > exceptions_) engine_->Stop();
-  }
-
- private:
-  VABoss* engine_;
-  int exceptions_;
-};
-
 bool IsFileCommand(int32_t code) {
   return (code >= VCode::kCreateAllKey && code <= VCode::kDeleteKey) ||
          (code >= VCode::kMaxRNbr && code <= VCode::kPSCancel) ||
@@ -65,7 +50,6 @@ std::unique_ptr<VCMD> VBSBoss::NewCommand() { return std::make_unique<VCMD>(Queu
 VResult VBSBoss::Execute(VCMD& command) {
   if (command.Queue() == nullptr) command.SetQueue(Queue());
   command.Queue()->SetEngine(this);
-  StopOnFailure guard(this);
   int32_t code = 0;
   VResult result;
   if (!command.Request().Get(VDML::kVCODE, &code)) {
@@ -73,7 +57,14 @@ VResult VBSBoss::Execute(VCMD& command) {
   } else if (IsStopped() && code != VCode::kClose) {
     result = kVEngineStopped;
   } else {
-    result = Route(command, code);
+    // A failure leaving a command stops the engine (every command but "Close" is then refused
+    // until the database is opened again) and goes on to the caller.
+    try {
+      result = Route(command, code);
+    } catch (...) {
+      Stop();
+      throw;
+    }
   }
   command.SetResult(result);
   if (LogsCommands()) Internal().LogCommand(command);

@@ -17,21 +17,12 @@ const std::string kEmpty;
 const char* VDML::FieldName(Field field) { return field < kFieldCount ? kFieldNames[field] : ""; }
 
 void VDML::Clear() {
+  // Only the texts that are present can hold anything.
+  for (int field = kNAME; field <= kPWD; ++field) {
+    if (Has(static_cast<Field>(field))) texts_[field - kNAME].clear();
+  }
   present_ = 0;
-  for (std::string& text : texts_) text.clear();
   ClearPieces();
-}
-
-void VDML::Set(Field field, int32_t value) {
-  if (field >= kFieldCount || IsText(field)) return;
-  numbers_[field] = IsShort(field) ? static_cast<int16_t>(value) : value;
-  present_ |= static_cast<uint16_t>(1u << field);
-}
-
-bool VDML::Get(Field field, int32_t* value) const {
-  if (!Has(field) || IsText(field)) return false;
-  *value = numbers_[field];
-  return true;
 }
 
 void VDML::SetText(Field field, std::string_view text) {

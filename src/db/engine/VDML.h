@@ -51,8 +51,16 @@ class VDML {
   void Clear();
 
   // Number fields. Get answers absent (and leaves *value alone) when the field is not present.
-  void Set(Field field, int32_t value);
-  bool Get(Field field, int32_t* value) const;
+  void Set(Field field, int32_t value) {
+    if (field >= kFieldCount || IsText(field)) return;
+    numbers_[field] = IsShort(field) ? static_cast<int16_t>(value) : value;
+    present_ |= static_cast<uint16_t>(1u << field);
+  }
+  bool Get(Field field, int32_t* value) const {
+    if (!Has(field) || IsText(field)) return false;
+    *value = numbers_[field];
+    return true;
+  }
   int32_t Value(Field field, int32_t absent = 0) const {
     return Has(field) ? numbers_[field] : absent;
   }
