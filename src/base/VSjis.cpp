@@ -65,7 +65,10 @@ int VCompareRuns(const uint8_t* a, size_t aLength, const uint8_t* b, size_t bLen
 
 bool VMatchRun(int mode, const uint8_t* text, size_t textLength, const uint8_t* pattern,
                size_t patternLength, bool raw, bool ignoreCase, size_t* offset) {
+  // Without case folding two runs of one length are equal exactly when their bytes are.
   auto equalAt = [&](size_t at) {
+    if (!ignoreCase)
+      return patternLength == 0 || std::memcmp(text + at, pattern, patternLength) == 0;
     return VCompareRuns(text + at, patternLength, pattern, patternLength, raw, ignoreCase) == 0;
   };
   if (patternLength > textLength) return false;
@@ -82,13 +85,12 @@ bool VMatchRun(int mode, const uint8_t* text, size_t textLength, const uint8_t* 
     }
     case kVMatchContains:
       if (!ignoreCase) {
-        // Without case folding a run equals the pattern exactly when its bytes do, so the
-        // candidates come from a byte search; one counts only where a character starts.
+        // The candidates come from a byte search; one counts only where a character starts.
         size_t boundary = 0;
         for (size_t from = 0; from + patternLength <= textLength;) {
-          const void* hit = patternLength == 0 ? text + from
-                                               : memmem(text + from, textLength - from, pattern,
-                                                        patternLength);
+          const void* hit = patternLength == 0
+                                ? text + from
+                                : memmem(text + from, textLength - from, pattern, patternLength);
           if (hit == nullptr) return false;
           const size_t at = static_cast<size_t>(static_cast<const uint8_t*>(hit) - text);
           while (boundary < at) boundary += VCharLength(text, textLength, boundary);

@@ -91,12 +91,12 @@ TEST(Sjis, ContainsMatchesOnlyWhereACharacterStarts) {
   size_t at = 99;
   // "ー" is 0x81 0x5B; "[" is 0x5B: its byte inside the kanji is not a match.
   const std::string text = Sj("ーア[");
-  EXPECT_TRUE(VMatchRun(kVMatchContains, U(text), text.size(), U(std::string("[")), 1, false,
-                        false, &at));
+  EXPECT_TRUE(
+      VMatchRun(kVMatchContains, U(text), text.size(), U(std::string("[")), 1, false, false, &at));
   EXPECT_EQ(at, 4u);
   const std::string onlyInside = Sj("ー");
-  EXPECT_FALSE(VMatchRun(kVMatchContains, U(onlyInside), 2, U(std::string("[")), 1, false, false,
-                         nullptr));
+  EXPECT_FALSE(
+      VMatchRun(kVMatchContains, U(onlyInside), 2, U(std::string("[")), 1, false, false, nullptr));
   EXPECT_TRUE(VMatchRun(kVMatchContains, U(text), text.size(), U(text), 0, false, false, &at));
   EXPECT_EQ(at, 0u);
   EXPECT_FALSE(VMatchRun(kVMatchContains, U(text), 2, U(text), 4, false, false, nullptr));
@@ -104,7 +104,14 @@ TEST(Sjis, ContainsMatchesOnlyWhereACharacterStarts) {
   // Random texts of single bytes and kanji whose trail bytes are also letters: the first match is
   // the first character start where the bytes agree, with and without case folding.
   std::mt19937 random(11);
-  const std::string pieces[] = {"a", "A", "[", Sj("ー"), Sj("ア"), "\x81" "a", "b"};
+  const std::string pieces[] = {"a",
+                                "A",
+                                "[",
+                                Sj("ー"),
+                                Sj("ア"),
+                                "\x81"
+                                "a",
+                                "b"};
   for (int round = 0; round < 3000; ++round) {
     std::string hay, needle;
     for (int i = random() % 12; i > 0; --i) hay += pieces[random() % 7];
@@ -122,6 +129,18 @@ TEST(Sjis, ContainsMatchesOnlyWhereACharacterStarts) {
     const bool matched = VMatchRun(kVMatchContains, U(hay), hay.size(), U(needle), needle.size(),
                                    round % 2 == 0, false, &found);
     ASSERT_EQ(matched, expected != std::string::npos) << round;
+    const bool starts = needle.size() <= hay.size() && hay.compare(0, needle.size(), needle) == 0;
+    ASSERT_EQ(VMatchRun(kVMatchStarts, U(hay), hay.size(), U(needle), needle.size(), false, false,
+                        nullptr),
+              starts)
+        << round;
+    const size_t tail = hay.size() - needle.size();
+    const bool ends = needle.size() <= hay.size() && VIsCharBoundary(U(hay), hay.size(), tail) &&
+                      hay.compare(tail, needle.size(), needle) == 0;
+    ASSERT_EQ(
+        VMatchRun(kVMatchEnds, U(hay), hay.size(), U(needle), needle.size(), false, false, nullptr),
+        ends)
+        << round;
     // Folding case finds a match wherever the exact search did.
     if (matched) {
       ASSERT_EQ(found, expected) << round;
@@ -166,7 +185,9 @@ TEST(CodePage, BytesThatDoNotConvertAreReplaced) {
   EXPECT_EQ(VSjisToUtf8("ab\x82"), "ab\xEF\xBF\xBD");
   EXPECT_EQ(VSjisToUtf8("\x85\x40z"), "\xEF\xBF\xBDz");
   // Characters outside code page 932 and broken UTF-8.
-  EXPECT_EQ(VUtf8ToSjis("a\xF0\x9F\x98\x80" "b"), "a?b");
+  EXPECT_EQ(VUtf8ToSjis("a\xF0\x9F\x98\x80"
+                        "b"),
+            "a?b");
   EXPECT_EQ(VUtf8ToSjis("a\xE3\x81"), "a?");
   EXPECT_EQ(VUtf8ToSjis("\xFFx"), "?x");
 }

@@ -74,7 +74,8 @@ std::unique_ptr<VCashBffr> VCashBlockTable::Remove(uint32_t block) {
        next = (next + 1) & mask_) {
     const size_t home = Home(slots_[next].block);
     // The entry may move to the hole when its home is not cyclically within (hole, next].
-    const bool between = hole <= next ? (home > hole && home <= next) : (home > hole || home <= next);
+    const bool between =
+        hole <= next ? (home > hole && home <= next) : (home > hole || home <= next);
     if (!between) {
       slots_[hole] = slots_[next];
       slots_[next] = Slot{};

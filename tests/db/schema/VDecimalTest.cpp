@@ -55,8 +55,10 @@ TEST(VDecimalTest, TextComparisonAgreesWithTheNumbers) {
     std::string fraction = std::to_string(static_cast<uint64_t>(magnitude % 1000000 + 1000000));
     fraction = fraction.substr(1);
     if (random() % 3 == 0) text += " ";
-    if (negative) text += "-";
-    else if (random() % 4 == 0) text += "+";
+    if (negative)
+      text += "-";
+    else if (random() % 4 == 0)
+      text += "+";
     if (random() % 4 == 0) text += "00";
     text += whole;
     while (!fraction.empty() && fraction.back() == '0' && random() % 2 == 0) fraction.pop_back();
@@ -68,10 +70,14 @@ TEST(VDecimalTest, TextComparisonAgreesWithTheNumbers) {
   };
   auto pick = [&]() -> __int128 {
     switch (random() % 4) {
-      case 0: return static_cast<__int128>(random() % 2000) - 1000;
-      case 1: return static_cast<__int128>(random() % 1000) * 1000000;  // whole numbers
-      case 2: return static_cast<__int128>(random() % 100000000000000000ull);
-      default: return -static_cast<__int128>(random() % 100000000000ull);
+      case 0:
+        return static_cast<__int128>(random() % 2000) - 1000;
+      case 1:
+        return static_cast<__int128>(random() % 1000) * 1000000;  // whole numbers
+      case 2:
+        return static_cast<__int128>(random() % 100000000000000000ull);
+      default:
+        return -static_cast<__int128>(random() % 100000000000ull);
     }
   };
   for (int i = 0; i < 20000; ++i) {
