@@ -33,6 +33,7 @@
 #include <utility>
 #include <vector>
 
+#include "db/schema/VDecimal.h"
 #include "db/store/VTree.h"
 
 class VRMap;
@@ -131,15 +132,19 @@ class VBTree : public VTree {
   // Declares that keys are a length byte and that many bytes (KeySize is that length), and
   // whether they compare bytewise (CompareKeys is then a byte comparison, a prefix first): the
   // node walks use the known forms without a call per entry.
-  void SetKeyForm(bool lengthPrefixed, bool bytewise) {
+  // A tree may instead declare length-prefixed decimal texts (CompareKeys is then
+  // VCompareDecimalText over the texts).
+  void SetKeyForm(bool lengthPrefixed, bool bytewise, bool decimal = false) {
     lengthPrefixed_ = lengthPrefixed;
     bytewise_ = lengthPrefixed && bytewise;
+    decimal_ = lengthPrefixed && !bytewise && decimal;
   }
   int32_t KeyLength(const uint8_t* key, int32_t available) const {
     if (lengthPrefixed_) return available >= 1 && key[0] < available ? key[0] + 1 : -1;
     return KeySize(key, available);
   }
   int Compare(const uint8_t* a, const uint8_t* b) const {
+    if (decimal_) return VCompareDecimalText(a + 1, a[0], b + 1, b[0]);
     if (!bytewise_) return CompareKeys(a, b);
     const size_t common = a[0] < b[0] ? a[0] : b[0];
     const int c = common ? std::memcmp(a + 1, b + 1, common) : 0;
@@ -219,6 +224,7 @@ class VBTree : public VTree {
   bool unique_ = false;
   bool lengthPrefixed_ = false;
   bool bytewise_ = false;
+  bool decimal_ = false;
   int32_t payload_ = 0;
   std::vector<uint8_t> work_;
   // Record-number runs a scan found and has not yet added to its set.

@@ -32,7 +32,7 @@ class VKeyAcc : public VBTree {
   // reversed: this is the key's reverse tree.
   VKeyAcc(VCioMap* file, uint8_t keyNumber, uint16_t attributes, uint32_t root, bool reversed)
       : VBTree(file, root), keyNumber_(keyNumber), attributes_(attributes), reversed_(reversed) {
-    SetKeyForm(true, !IsNumeric());
+    SetKeyForm(true, !IsNumeric(), IsNumeric());
   }
 
   uint8_t KeyNumber() const final { return keyNumber_; }
