@@ -86,6 +86,24 @@ TEST_F(VSort, TiesKeepRecordOrderOnBothSidesOfTheMemoryLimit) {
   }
 }
 
+// Long keys of a few values spread over many records: the tree receives them in several batches,
+// and equal keys from different batches still come out in record order.
+TEST_F(VSort, ManyLongKeysKeepKeyThenRecordOrder) {
+  const std::string padding(200, 'x');
+  const char* words[] = {"plum", "date", "lime", "date", "cherry", "fig", "lime"};
+  std::vector<std::string> names(1);
+  for (uint32_t r = 1; r <= 12000; ++r) {
+    names.push_back(words[(r * 5) % 7] + padding + std::to_string(r % 3));
+    ASSERT_EQ(people_.Insert({{1, names.back()}}), r);
+  }
+  Members records(12000);
+  std::iota(records.begin(), records.end(), 1u);
+  EXPECT_EQ(SortAll("name"),
+            Expected(records, [&](uint32_t a, uint32_t b) { return names[a] < names[b]; }));
+  EXPECT_EQ(SortAll("name%D"),
+            Expected(records, [&](uint32_t a, uint32_t b) { return names[a] > names[b]; }));
+}
+
 TEST_F(VSort, NumbersRangesCaseAndMissingValues) {
   struct Row {
     const char* name;
