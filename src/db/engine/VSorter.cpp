@@ -286,8 +286,9 @@ VResult SortInTree(VDBFile& file, const VSetAcc& set, const VSortDescription& de
   std::vector<uint8_t> batch;
   std::vector<std::pair<uint32_t, uint32_t>> entries;  // (offset in batch, record)
   auto insertBatch = [&]() -> VResult {
-    std::stable_sort(entries.begin(), entries.end(), [&](const auto& a, const auto& b) {
-      return description.Compare(batch.data() + a.first, batch.data() + b.first) < 0;
+    std::sort(entries.begin(), entries.end(), [&](const auto& a, const auto& b) {
+      const int c = description.Compare(batch.data() + a.first, batch.data() + b.first);
+      return c != 0 ? c < 0 : a.second < b.second;
     });
     for (const auto& [at, r] : entries) {
       const VResult inserted = sorter.InsertKey(batch.data() + at, r);
