@@ -4,6 +4,7 @@
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
+#include <sys/uio.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -197,6 +198,47 @@ VResult VFile::WriteAt(int64_t offset, const void* buffer, int32_t count) {
     }
     if (n == 0) return kVWriteFailed;
     done += static_cast<int32_t>(n);
+  }
+  return kVOk;
+}
+
+VResult VFile::WriteGatheredAt(int64_t offset,
+                               std::span<const std::span<const uint8_t>> buffers) {
+  if (!IsOpen()) return kVNotOpen;
+  if (readOnly_ || offset < 0) return kVWriteFailed;
+  constexpr size_t kMaxVectors = 256;  // well under every system's IOV_MAX
+  iovec vectors[kMaxVectors];
+  size_t next = 0;
+  while (next < buffers.size()) {
+    size_t count = 0;
+    int64_t bytes = 0;
+    for (; count < kMaxVectors && next + count < buffers.size(); ++count) {
+      const std::span<const uint8_t> buffer = buffers[next + count];
+      vectors[count].iov_base = const_cast<uint8_t*>(buffer.data());
+      vectors[count].iov_len = buffer.size();
+      bytes += static_cast<int64_t>(buffer.size());
+    }
+    ssize_t n = ::pwritev(fd_, vectors, static_cast<int>(count), offset);
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) return kVWriteFailed;
+    if (n < bytes) {
+      // A short write: the rest of this group goes one buffer at a time.
+      int64_t done = n;
+      for (size_t i = 0; i < count; ++i) {
+        const std::span<const uint8_t> buffer = buffers[next + i];
+        const int64_t size = static_cast<int64_t>(buffer.size());
+        if (done < size) {
+          VResult result = WriteAt(offset + done, buffer.data() + done,
+                                   static_cast<int32_t>(size - done));
+          if (result != kVOk) return result;
+        }
+        done = done > size ? done - size : 0;
+        offset += size;
+      }
+    } else {
+      offset += bytes;
+    }
+    next += count;
   }
   return kVOk;
 }

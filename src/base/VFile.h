@@ -6,6 +6,7 @@
 #pragma once
 
 #include <memory>
+#include <span>
 #include <string>
 
 #include "base/VArray.h"
@@ -88,6 +89,9 @@ class VFile : public VDirElement {
   // Whole transfers at an offset: anything short of count is -28 / -29.
   VResult ReadAt(int64_t offset, void* buffer, int32_t count);
   VResult WriteAt(int64_t offset, const void* buffer, int32_t count);
+  // Writes the buffers one after another from offset, in as few system calls as it can: the same
+  // bytes as WriteAt of each in turn.
+  VResult WriteGatheredAt(int64_t offset, std::span<const std::span<const uint8_t>> buffers);
   // A read that may stop at the end of the file; got receives the bytes read.
   VResult ReadSome(int64_t offset, void* buffer, int32_t count, int32_t* got);
   VResult FileSize(int64_t* size);

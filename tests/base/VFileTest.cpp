@@ -6,6 +6,9 @@
 #include <cstdlib>
 #include <filesystem>
 #include <set>
+#include <span>
+#include <string>
+#include <vector>
 
 #include "TempDir.h"
 #include "base/VPath.h"
@@ -114,6 +117,32 @@ TEST(VFile, CreateOpenAndLockRules) {
   EXPECT_TRUE(VFile(dir / "g.dat").Exists());
   EXPECT_EQ(file.Remove(), 0);
   EXPECT_EQ(file.Remove(), kVDeleteFailed);
+}
+
+// More buffers than one system call takes, of every size from empty up: the file holds exactly
+// their concatenation after the offset, and nothing before it changes.
+TEST(VFile, GatheredWritesPlaceEveryBufferInTurn) {
+  TempDir dir;
+  VFile file(dir / "g.dat");
+  ASSERT_EQ(file.Create(false), kVOk);
+  ASSERT_EQ(file.Open(false), kVOk);
+  const std::string head = "head";
+  ASSERT_EQ(file.WriteAt(0, head.data(), static_cast<int32_t>(head.size())), kVOk);
+  std::vector<std::vector<uint8_t>> pieces;
+  std::vector<uint8_t> expected(head.begin(), head.end());
+  for (int i = 0; i < 700; ++i) {
+    std::vector<uint8_t> piece(static_cast<size_t>(i % 37), static_cast<uint8_t>(i));
+    expected.insert(expected.end(), piece.begin(), piece.end());
+    pieces.push_back(std::move(piece));
+  }
+  std::vector<std::span<const uint8_t>> buffers(pieces.begin(), pieces.end());
+  ASSERT_EQ(file.WriteGatheredAt(4, buffers), kVOk);
+  std::vector<uint8_t> back(expected.size());
+  ASSERT_EQ(file.ReadAt(0, back.data(), static_cast<int32_t>(back.size())), kVOk);
+  EXPECT_EQ(back, expected);
+  ASSERT_EQ(file.Close(), kVOk);
+  ASSERT_EQ(file.Open(true), kVOk);
+  EXPECT_EQ(file.WriteGatheredAt(0, buffers), kVWriteFailed);  // read-only
 }
 
 TEST(VFile, LocksAreRefusedBetweenProcesses) {

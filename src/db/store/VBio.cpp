@@ -1,6 +1,7 @@
 #include "db/store/VBio.h"
 
 #include <algorithm>
+#include <vector>
 
 #include "base/VDate.h"
 #include "base/VEndian.h"
@@ -207,6 +208,30 @@ VResult VBio::WriteBlock(uint32_t block, const void* image) {
     ++writes_;
     blocksWritten_ = true;
     knownLength_ = std::max(knownLength_, BlockOffset(block) + BlockSize());
+  }
+  return result;
+}
+
+VResult VBio::WriteBlocks(uint32_t first, std::span<const uint8_t* const> images) {
+  if (images.empty()) return kVOk;
+  if (VWritePointsWatched() || images.size() == 1) {
+    // Block by block, so that a watcher sees each write point with the earlier blocks written.
+    for (size_t i = 0; i < images.size(); ++i) {
+      VResult result = WriteBlock(first + static_cast<uint32_t>(i), images[i]);
+      if (result != kVOk) return result;
+    }
+    return kVOk;
+  }
+  const size_t size = static_cast<size_t>(BlockSize());
+  std::vector<std::span<const uint8_t>> buffers;
+  buffers.reserve(images.size());
+  for (const uint8_t* image : images) buffers.emplace_back(image, size);
+  VResult result = WriteGatheredAt(BlockOffset(first), buffers);
+  if (result == kVOk) {
+    writes_ += images.size();
+    blocksWritten_ = true;
+    const uint32_t last = first + static_cast<uint32_t>(images.size()) - 1;
+    knownLength_ = std::max(knownLength_, BlockOffset(last) + BlockSize());
   }
   return result;
 }

@@ -12,6 +12,7 @@
 
 #include <array>
 #include <cstdint>
+#include <span>
 #include <string>
 
 #include "base/VFile.h"
@@ -76,6 +77,9 @@ class VBio : public VFile {
   // Whole-block transfers at 512 + block * B.
   VResult ReadBlock(uint32_t block, void* image);
   VResult WriteBlock(uint32_t block, const void* image);
+  // Writes images[i] to block first + i, as WriteBlock of each in turn would, in one gathered write
+  // when no write point is watched.
+  VResult WriteBlocks(uint32_t first, std::span<const uint8_t* const> images);
   // Raises the file length to cover the block when it is shorter.
   VResult ExtendTo(uint32_t block);
   int64_t BlockOffset(uint32_t block) const {

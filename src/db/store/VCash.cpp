@@ -332,10 +332,21 @@ VResult VCash::WriteToBackup(VCio& file, VStream& backup) {
 VResult VCash::FlushFile(VCio& file) {
   VCashNode* node = file.node_;
   if (node == nullptr) return kVNotOpen;
-  for (VCashBffr* buffer : DirtyBuffers(node)) {
-    VResult result = file.WriteBlock(buffer->block_, buffer->image_);
+  // Runs of consecutive blocks go out in one write each.
+  const std::vector<VCashBffr*> dirty = DirtyBuffers(node);
+  std::vector<const uint8_t*> images;
+  for (size_t start = 0; start < dirty.size();) {
+    size_t end = start + 1;
+    while (end < dirty.size() && dirty[end]->block_ == dirty[end - 1]->block_ + 1 &&
+           dirty[end]->size_ == dirty[start]->size_) {
+      ++end;
+    }
+    images.clear();
+    for (size_t i = start; i < end; ++i) images.push_back(dirty[i]->image_);
+    VResult result = file.WriteBlocks(dirty[start]->block_, images);
     if (result != kVOk) return result;
-    SetDirty(buffer, false);
+    for (size_t i = start; i < end; ++i) SetDirty(dirty[i], false);
+    start = end;
   }
   return kVOk;
 }

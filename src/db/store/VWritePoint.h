@@ -29,6 +29,9 @@ namespace vwritepoint_detail {
 extern VWritePointHook hook;
 }
 
+// Whether a hook is installed (writes that would pass several points at once then go one by one).
+inline bool VWritePointsWatched() { return vwritepoint_detail::hook != nullptr; }
+
 inline void VReachWritePoint(VWritePoint point, const VFile& file, uint32_t block = kVNoBlock) {
   if (vwritepoint_detail::hook != nullptr) vwritepoint_detail::hook(point, file, block);
 }

@@ -423,6 +423,28 @@ TEST(VCash, FlushWritesDirtyBlocksInBlockOrder) {
   EXPECT_EQ(log.blocks.size(), 4u);
 }
 
+// Without a watcher the runs of consecutive dirty blocks go out as gathered writes: every block
+// lands at its own place, the clean ones between are left alone.
+TEST(VCash, FlushWithoutAWatcherWritesRunsOfBlocksInPlace) {
+  TempDir dir;
+  VCash cache(400);
+  auto file = OpenFile(dir / "w", &cache, nullptr, kVWorkFileKind, 700);
+  std::vector<uint32_t> dirty;
+  for (uint32_t b = 3; b < 603; ++b) {
+    if (b % 50 != 7) dirty.push_back(b);  // runs broken at 7, 57, 107...
+  }
+  for (uint32_t b : dirty) PutBlock(*file, b, 2);
+  file->Release(file->GetBlock(57));
+  ASSERT_EQ(file->Flush(), kVOk);
+  EXPECT_EQ(file->BlockWrites(), dirty.size());
+  EXPECT_EQ(cache.DirtyCount(), 0);
+  ASSERT_EQ(file->Close(), kVOk);
+  for (uint32_t b : dirty) ASSERT_TRUE(HasPattern(RawBlock(dir / "w", b, kBlock), b, 2)) << b;
+  for (uint32_t b : {7u, 57u, 607u}) {
+    EXPECT_EQ(RawBlock(dir / "w", b, kBlock), std::vector<uint8_t>(kBlock, 0)) << b;
+  }
+}
+
 TEST(VCash, FindSpaceTakesTheFirstCachedBlockWithRoom) {
   TempDir dir;
   VCash cache(40);
