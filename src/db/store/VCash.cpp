@@ -29,6 +29,61 @@ uint64_t SpaceKey(const VCashBffr& buffer) {
 
 VCashBffr::~VCashBffr() { VMemFree(image_); }
 
+// ---- VCashSpaceIndex ----
+
+const VCashSpaceIndex::Tree* VCashSpaceIndex::Find(uint8_t kind) const {
+  for (const Tree& tree : trees_) {
+    if (tree.kind == kind) return &tree;
+  }
+  return nullptr;
+}
+
+void VCashSpaceIndex::Set(uint8_t kind, uint32_t block, int32_t free) {
+  Put(kind, block, std::max(free, 0));
+}
+
+void VCashSpaceIndex::Put(uint8_t kind, uint32_t block, int32_t value) {
+  Tree* tree = const_cast<Tree*>(Find(kind));
+  if (tree == nullptr) {
+    if (value == kNone) return;
+    trees_.push_back(Tree{kind, 0, {}});
+    tree = &trees_.back();
+  }
+  if (block >= tree->leaves) {
+    if (value == kNone) return;
+    // Grows to the next power of two that covers the block; the old leaves keep their values.
+    size_t leaves = tree->leaves == 0 ? 64 : tree->leaves;
+    while (leaves <= block) leaves *= 2;
+    std::vector<int32_t> max(2 * leaves, kNone);
+    for (size_t i = 0; i < tree->leaves; ++i) max[leaves + i] = tree->max[tree->leaves + i];
+    for (size_t i = leaves - 1; i >= 1; --i) max[i] = std::max(max[2 * i], max[2 * i + 1]);
+    tree->leaves = leaves;
+    tree->max = std::move(max);
+  }
+  size_t at = tree->leaves + block;
+  tree->max[at] = value;
+  for (at /= 2; at >= 1; at /= 2) {
+    const int32_t above = std::max(tree->max[2 * at], tree->max[2 * at + 1]);
+    if (tree->max[at] == above) break;
+    tree->max[at] = above;
+  }
+}
+
+int64_t VCashSpaceIndex::Search(const Tree& tree, size_t node, size_t low, size_t high,
+                                uint32_t from, int32_t bytes) {
+  if (high <= from || tree.max[node] < bytes) return -1;
+  if (high - low == 1) return static_cast<int64_t>(low);
+  const size_t middle = (low + high) / 2;
+  const int64_t left = Search(tree, 2 * node, low, middle, from, bytes);
+  return left >= 0 ? left : Search(tree, 2 * node + 1, middle, high, from, bytes);
+}
+
+int64_t VCashSpaceIndex::FirstWithRoom(uint8_t kind, int32_t bytes, uint32_t from) const {
+  const Tree* tree = Find(kind);
+  if (tree == nullptr || tree->leaves == 0) return -1;
+  return Search(*tree, 1, 0, tree->leaves, from, std::max(bytes, 0));
+}
+
 // ---- VCashBlockTable ----
 
 VCashBlockTable::~VCashBlockTable() {
@@ -265,9 +320,10 @@ void VCash::NoteSpace(VCashBffr* buffer) {
   uint64_t key = SpaceKey(*buffer);
   if (buffer->spaceIndexed_) {
     if (buffer->spaceKey_ == key) return;
-    node->space_.erase(buffer->spaceKey_);
+    const uint8_t kind = static_cast<uint8_t>(buffer->spaceKey_ >> 40);
+    if (kind != buffer->BlockKind()) node->space_.Clear(kind, buffer->block_);
   }
-  node->space_.insert(key);
+  node->space_.Set(buffer->BlockKind(), buffer->block_, static_cast<int32_t>((key >> 24) & 0xFFFF));
   buffer->spaceKey_ = key;
   buffer->spaceIndexed_ = true;
 }
@@ -282,17 +338,17 @@ VCashBffr* VCash::FindSpace(VCio& file, uint8_t kind, uint32_t bytes) {
   };
   VCashBffr* found = nullptr;
   if (node->spaceIndexed_) {
-    // Every buffer of this kind with enough room lies from lower to the end of the kind's keys;
-    // the first in block order among them is taken. An image changed without MarkDirty may have
-    // a stale key, so each candidate is checked against the image itself.
-    uint64_t lower = (static_cast<uint64_t>(kind) << 40) |
-                     (static_cast<uint64_t>(std::min<uint32_t>(bytes, 0xFFFF)) << 24);
-    uint64_t upper = static_cast<uint64_t>(kind + 1) << 40;
-    for (auto it = node->space_.lower_bound(lower); it != node->space_.end() && *it < upper; ++it) {
-      uint32_t block = static_cast<uint32_t>(*it & 0xFFFFFF);
-      if (found != nullptr && block > found->block_) continue;
-      VCashBffr* buffer = node->Lookup(block);
-      if (buffer != nullptr && fits(*buffer)) found = buffer;
+    // The first block in block order whose recorded room is enough. An image changed without
+    // MarkDirty may have a stale record, so each candidate is checked against the image itself
+    // and the search goes on after one that does not fit.
+    const int32_t wanted = static_cast<int32_t>(std::min<uint32_t>(bytes, 0xFFFF));
+    for (int64_t block = node->space_.FirstWithRoom(kind, wanted, 0); block >= 0;
+         block = node->space_.FirstWithRoom(kind, wanted, static_cast<uint32_t>(block) + 1)) {
+      VCashBffr* buffer = node->Lookup(static_cast<uint32_t>(block));
+      if (buffer != nullptr && fits(*buffer)) {
+        found = buffer;
+        break;
+      }
     }
   } else {
     node->buffers_.ForEach([&](VCashBffr* buffer) {
@@ -481,7 +537,9 @@ VCashBffr* VCash::Enter(VCashNode* node, uint32_t block, std::unique_ptr<VCashBf
 std::unique_ptr<VCashBffr> VCash::Leave(VCashBffr* buffer) {
   VCashNode* node = buffer->node_;
   if (ordered_) byAge_.erase(buffer);
-  if (buffer->spaceIndexed_) node->space_.erase(buffer->spaceKey_);
+  if (buffer->spaceIndexed_) {
+    node->space_.Clear(static_cast<uint8_t>(buffer->spaceKey_ >> 40), buffer->block_);
+  }
   SetDirty(buffer, false);
   std::unique_ptr<VCashBffr> owned = node->buffers_.Remove(buffer->block_);
   --bufferCount_;

@@ -10,7 +10,6 @@
 
 #include <cstdint>
 #include <memory>
-#include <set>
 #include <vector>
 
 #include "base/VObj.h"
@@ -65,6 +64,32 @@ class VCashBlockTable {
   int32_t size_ = 0;
 };
 
+// The free payload of a data file's cached blocks, by block kind and block number: per kind a max
+// tree over block numbers, so that the first block in block order with at least n bytes free is
+// found in logarithmic time, and a change costs logarithmic time without allocating.
+class VCashSpaceIndex {
+ public:
+  // Records the block's free payload (0 or more) under its kind.
+  void Set(uint8_t kind, uint32_t block, int32_t free);
+  void Clear(uint8_t kind, uint32_t block) { Put(kind, block, kNone); }
+  // The first block at or after from whose recorded free payload is at least bytes; -1 if none.
+  int64_t FirstWithRoom(uint8_t kind, int32_t bytes, uint32_t from) const;
+
+ private:
+  static constexpr int32_t kNone = -1;
+  struct Tree {
+    uint8_t kind = 0;
+    size_t leaves = 0;         // a power of two (0 while empty)
+    std::vector<int32_t> max;  // node i covers its children 2i and 2i + 1; leaves from `leaves`
+  };
+  void Put(uint8_t kind, uint32_t block, int32_t value);
+  const Tree* Find(uint8_t kind) const;
+  static int64_t Search(const Tree& tree, size_t node, size_t low, size_t high, uint32_t from,
+                        int32_t bytes);
+
+  std::vector<Tree> trees_;  // one per kind met (a data file has few)
+};
+
 class VCashNode : public VObj {
  public:
   VCashNode(VCio* file, VIOSync* owner, uint32_t serial)
@@ -90,6 +115,6 @@ class VCashNode : public VObj {
   std::vector<VCashBffr*> dirty_;
   bool spaceIndexed_ = false;
   VCashBlockTable buffers_;
-  // Keys kind << 40 | free payload << 24 | block number, for the buffers of an indexed node.
-  std::set<uint64_t> space_;
+  // The free payload of the buffers of an indexed node.
+  VCashSpaceIndex space_;
 };

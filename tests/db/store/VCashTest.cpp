@@ -223,6 +223,47 @@ TEST(VCash, AgesSurviveTheVictimOrderBeingDroppedAndRebuilt) {
   }
 }
 
+// The space index against a plain table of recorded room, through random changes of room and kind
+// and removals, with blocks far apart so that its trees grow.
+TEST(VCashSpaceIndex, FindsTheFirstBlockWithRoomLikeAPlainScan) {
+  VCashSpaceIndex index;
+  std::map<uint32_t, std::pair<uint8_t, int32_t>> model;  // block -> (kind, room)
+  std::mt19937 random(3);
+  for (int step = 0; step < 20000; ++step) {
+    const uint32_t block = random() % 4 == 0 ? random() % 100000 : random() % 500;
+    const uint8_t kind = static_cast<uint8_t>(1 + random() % 3);
+    if (random() % 3 == 0) {
+      auto found = model.find(block);
+      if (found != model.end()) {
+        index.Clear(found->second.first, block);
+        model.erase(found);
+      }
+    } else {
+      auto found = model.find(block);
+      if (found != model.end() && found->second.first != kind) {
+        index.Clear(found->second.first, block);
+      }
+      const int32_t room = static_cast<int32_t>(random() % 4000);
+      index.Set(kind, block, room);
+      model[block] = {kind, room};
+    }
+    if (step % 50 == 0) {
+      const uint8_t askKind = static_cast<uint8_t>(1 + random() % 3);
+      const int32_t bytes = static_cast<int32_t>(random() % 4200);
+      const uint32_t from = random() % 2 == 0 ? 0 : random() % 600;
+      int64_t expected = -1;
+      for (const auto& [b, entry] : model) {
+        if (b >= from && entry.first == askKind && entry.second >= bytes) {
+          expected = b;
+          break;
+        }
+      }
+      ASSERT_EQ(index.FirstWithRoom(askKind, bytes, from), expected) << step;
+    }
+  }
+  EXPECT_EQ(index.FirstWithRoom(9, 0, 0), -1);  // a kind never seen
+}
+
 // The block table against a map, with block numbers chosen to collide and wrap around the table.
 TEST(VCashBlockTable, AgreesWithAMapThroughInsertsAndRemovals) {
   VCashBlockTable table;
