@@ -265,8 +265,43 @@ bool VBTree::Lookup(const uint8_t* value, uint32_t* record) {
   Operation operation(this, false);
   uint8_t* key = WorkArea(kSoughtSlot);
   MakeKey(key, value);
-  if (Descend(key, 0) != kFound) return false;
+  const int found = Descend(key, 0);
+  if (found == kNotFound && unique_) KeepPath(key);
+  if (found != kFound) return false;
   *record = VGetU24(Current().records);
+  return true;
+}
+
+void VBTree::KeepPath(const uint8_t* key) {
+  const int32_t size = KeyLength(key, payload_);
+  if (size < 0) return;
+  kept_.depth = depth_;
+  for (int32_t level = 0; level < depth_; ++level) {
+    kept_.blocks[level] = frames_[level].block;
+    kept_.positions[level] = frames_[level].pos;
+    kept_.versions[level] = frames_[level].node->Version();
+  }
+  kept_.key.assign(key, key + size);
+  kept_.valid = true;
+}
+
+bool VBTree::Revisit(const uint8_t* key) {
+  const int32_t size = KeyLength(key, payload_);
+  if (size < 0 || static_cast<size_t>(size) != kept_.key.size() ||
+      std::memcmp(key, kept_.key.data(), kept_.key.size()) != 0) {
+    return false;
+  }
+  ReleaseStack();
+  // From the root down, each node as the lookup left it.
+  for (int32_t level = kept_.depth - 1; level >= 0; --level) {
+    VCashBffr* node = ReadNode(kept_.blocks[level], level == kept_.depth - 1);
+    if (node == nullptr || node->Version() != kept_.versions[level]) {
+      file_->Release(node);
+      ReleaseStack();
+      return false;
+    }
+    PushNode(kept_.blocks[level], node, kept_.positions[level]);
+  }
   return true;
 }
 
@@ -342,7 +377,9 @@ VResult VBTree::InsertKey(const uint8_t* value, uint32_t record) {
   MakeKey(key, value);
   if (KeyLength(key, payload_) > MaxKeySize()) return operation.Finish(kVTreeUnusable);
   VResult result;
-  switch (Descend(key, record)) {
+  // A unique check that has just missed this key left its path: the insert goes where it ended.
+  const bool revisited = unique_ && operation.HadKeptPath() && Revisit(key);
+  switch (revisited ? static_cast<int>(kNotFound) : Descend(key, record)) {
     case kFound:
       result = unique_ ? kVUniqueTaken : AddToList(record);
       break;

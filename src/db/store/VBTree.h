@@ -221,6 +221,22 @@ class VBTree : public VTree {
   VResult FinishScan(VRMap* set, VResult result);
   bool Passes(int32_t kind, bool swapped, const uint8_t* key, const uint8_t* value) const;
 
+  // The path of the last lookup in a unique tree that missed: a unique check followed by the
+  // insert of the same key (a new record) then skips the second search. Every other operation on
+  // the tree forgets it, and each node's version is checked before it is used.
+  struct KeptPath {
+    bool valid = false;
+    int32_t depth = 0;
+    uint32_t blocks[kMaxDepth] = {};
+    int32_t positions[kMaxDepth] = {};
+    uint32_t versions[kMaxDepth] = {};
+    std::vector<uint8_t> key;
+  };
+  void KeepPath(const uint8_t* key);
+  // Puts the kept path of this key back on the stack; false (stack empty) when it cannot.
+  bool Revisit(const uint8_t* key);
+
+  KeptPath kept_;
   bool unique_ = false;
   bool lengthPrefixed_ = false;
   bool bytewise_ = false;

@@ -12,7 +12,8 @@
 
 class VBTree::Operation {
  public:
-  Operation(VBTree* tree, bool change) : tree_(tree) {
+  Operation(VBTree* tree, bool change) : tree_(tree), hadKeptPath_(tree->kept_.valid) {
+    tree_->kept_.valid = false;
     tree_->ReleaseStack();
     tree_->Prepare();
     if (change) bracket_.emplace(tree_->File()->Cache());
@@ -23,6 +24,9 @@ class VBTree::Operation {
   }
   Operation(const Operation&) = delete;
   Operation& operator=(const Operation&) = delete;
+
+  // Whether the tree held the path of a lookup that missed when the operation began.
+  bool HadKeptPath() const { return hadKeptPath_; }
 
   // Ends the operation with its result; a write-back failing at the bracket's end is reported when
   // the operation itself succeeded.
@@ -36,5 +40,6 @@ class VBTree::Operation {
 
  private:
   VBTree* tree_;
+  bool hadKeptPath_;
   std::optional<VCashUpdate> bracket_;
 };

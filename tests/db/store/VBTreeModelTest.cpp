@@ -139,6 +139,27 @@ class ModelRun {
           Below(20) == 0 && !m.live.empty() ? m.live[Below(m.live.size())].first : RandomKey(true);
       const uint32_t r = ++lastRecord_;
       const bool taken = m.model.count(key) != 0;
+      // Mostly as a record file does it: a unique check first, whose path the insert may reuse;
+      // sometimes another key's check or insert comes between them.
+      if (Below(4) != 0) {
+        std::vector<uint8_t> value = Value(key);
+        uint32_t owner = 0;
+        ASSERT_EQ(m.tree->Lookup(value.data(), &owner), taken);
+        if (taken) {
+          ASSERT_EQ(owner, m.model.find(key)->second);
+        }
+        if (Below(8) == 0) {
+          const std::string other = RandomKey(true);
+          if (Below(2) == 0) {
+            std::vector<uint8_t> otherValue = Value(other);
+            m.tree->Lookup(otherValue.data(), &owner);
+          } else if (m.model.count(other) == 0 && other != key) {
+            const uint32_t otherRecord = ++lastRecord_;
+            ASSERT_EQ(Insert(m, other, otherRecord), kVOk);
+            m.Add(other, otherRecord);
+          }
+        }
+      }
       ASSERT_EQ(Insert(m, key, r), taken ? kVUniqueTaken : kVOk) << key.size();
       if (!taken) m.Add(key, r);
       return;
