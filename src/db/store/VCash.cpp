@@ -43,7 +43,7 @@ void VCashSpaceIndex::Set(uint8_t kind, uint32_t block, int32_t free) {
 }
 
 void VCashSpaceIndex::Put(uint8_t kind, uint32_t block, int32_t value) {
-  Tree* tree = const_cast<Tree*>(Find(kind));
+  Tree* tree = Find(kind);
   if (tree == nullptr) {
     if (value == kNone) return;
     trees_.push_back(Tree{kind, 0, {}});

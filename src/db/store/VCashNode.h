@@ -84,6 +84,9 @@ class VCashSpaceIndex {
   };
   void Put(uint8_t kind, uint32_t block, int32_t value);
   const Tree* Find(uint8_t kind) const;
+  Tree* Find(uint8_t kind) {
+    return const_cast<Tree*>(static_cast<const VCashSpaceIndex*>(this)->Find(kind));
+  }
   static int64_t Search(const Tree& tree, size_t node, size_t low, size_t high, uint32_t from,
                         int32_t bytes);
 
