@@ -14,6 +14,17 @@ namespace {
 // Values are written as text into a buffer this large (a Packet holds up to 65535 bytes).
 constexpr int32_t kTextBuffer = 65536 + 16;
 
+// The "--limit" option: at most nine digits; no limit when it is absent.
+uint32_t LimitOption(const VarnexArgs& args) {
+  auto given = args.Option("--limit");
+  if (!given) return std::numeric_limits<uint32_t>::max();
+  if (given->empty() || given->size() > 9 ||
+      !std::all_of(given->begin(), given->end(), [](char c) { return c >= '0' && c <= '9'; })) {
+    throw VarnexError{VarnexTool::kUsage, "--limit needs a number"};
+  }
+  return static_cast<uint32_t>(std::stoul(*given));
+}
+
 }  // namespace
 
 uint32_t VarnexTool::RecordNumber(const std::string& arg) const {
@@ -165,14 +176,7 @@ void VarnexTool::CmdFind(const VarnexArgs& args) {
   const int32_t fid = FileId(args.At(0));
   const VSch_DBFile& schema = Schema(fid);
   const std::vector<int> items = ItemList(schema, args.Option("--items"));
-  uint32_t limit = std::numeric_limits<uint32_t>::max();
-  if (auto given = args.Option("--limit")) {
-    if (given->empty() || given->size() > 9 ||
-        !std::all_of(given->begin(), given->end(), [](char c) { return c >= '0' && c <= '9'; })) {
-      throw VarnexError{kUsage, "--limit needs a number"};
-    }
-    limit = static_cast<uint32_t>(std::stoul(*given));
-  }
+  const uint32_t limit = LimitOption(args);
   int32_t set = 0;
   uint32_t size = 0;
   Check(handle_->MakeSet(fid, In(args.At(1)), &set, &size), "find");
@@ -205,14 +209,7 @@ void VarnexTool::CmdKeys(const VarnexArgs& args) {
   if (args.Count() < 2 || args.Count() > 3) Usage("keys FID KID [FROM] [--limit N]");
   const int32_t fid = FileId(args.At(0));
   const int key = KeyId(Schema(fid), args.At(1));
-  uint32_t limit = std::numeric_limits<uint32_t>::max();
-  if (auto given = args.Option("--limit")) {
-    if (given->empty() || given->size() > 9 ||
-        !std::all_of(given->begin(), given->end(), [](char c) { return c >= '0' && c <= '9'; })) {
-      throw VarnexError{kUsage, "--limit needs a number"};
-    }
-    limit = static_cast<uint32_t>(std::stoul(*given));
-  }
+  const uint32_t limit = LimitOption(args);
   int32_t sequence = 0;
   VResult result =
       handle_->KeyLocate(fid, key, args.Count() == 3 ? In(args.At(2)) : std::string(), &sequence);
