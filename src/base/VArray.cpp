@@ -228,7 +228,8 @@ int VSortArray::Compare(int32_t index, const void* key) const {
 
 bool VSortArray::Search(const void* key, int32_t* position) const {
   VCriticalLock hold(lock_);
-  return VBinarySearch(count_, [&](int32_t i) { return Compare(i, key); }, position);
+  return VBinarySearch(
+      count_, [&](int32_t i) { return Compare(i, key); }, position);
 }
 
 bool VSortArray::InsertSorted(const void* element) {

@@ -139,10 +139,9 @@ const uint8_t* VDataArray::LastItem(uint16_t* length) const {
 bool VDataArray::WriteTo(VStream& stream) const {
   VCriticalLock hold(lock_);
   if (!VArray::WriteTo(stream)) return false;
-  return stream.WriteU32(lastId_) && stream.WriteU32(poolCapacity_) &&
-         stream.WriteU32(poolUsed_) && stream.WriteU16(alignment_) &&
-         stream.Write(pool_, static_cast<int32_t>(poolUsed_)) ==
-             static_cast<int32_t>(poolUsed_);
+  return stream.WriteU32(lastId_) && stream.WriteU32(poolCapacity_) && stream.WriteU32(poolUsed_) &&
+         stream.WriteU16(alignment_) &&
+         stream.Write(pool_, static_cast<int32_t>(poolUsed_)) == static_cast<int32_t>(poolUsed_);
 }
 
 bool VDataArray::ReadFrom(VStream& stream) {

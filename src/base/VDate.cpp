@@ -168,10 +168,23 @@ bool VIsLeapYear(int32_t year) {
 
 int32_t VDaysInMonth(int32_t year, int32_t month) {
   switch (month) {
-    case 2: return VIsLeapYear(year) ? 29 : 28;
-    case 4: case 6: case 9: case 11: return 30;
-    case 1: case 3: case 5: case 7: case 8: case 10: case 12: return 31;
-    default: return 30;
+    case 2:
+      return VIsLeapYear(year) ? 29 : 28;
+    case 4:
+    case 6:
+    case 9:
+    case 11:
+      return 30;
+    case 1:
+    case 3:
+    case 5:
+    case 7:
+    case 8:
+    case 10:
+    case 12:
+      return 31;
+    default:
+      return 30;
   }
 }
 
@@ -247,11 +260,20 @@ void VDate::Parse(std::string_view text, size_t* position) {
       ++c.at;
       if (c.Digits(2, &value)) {
         switch (VToUpper(first)) {
-          case 'M': value += 1867; break;
-          case 'T': value += 1911; break;
-          case 'S': value += 1925; break;
-          case 'H': value += 1988; break;
-          default: break;
+          case 'M':
+            value += 1867;
+            break;
+          case 'T':
+            value += 1911;
+            break;
+          case 'S':
+            value += 1925;
+            break;
+          case 'H':
+            value += 1988;
+            break;
+          default:
+            break;
         }
         year_ = value;
       }
@@ -360,16 +382,24 @@ std::string VDate::Format(int form) const {
   long y = year_, m = month_, d = day_;
   const char* month = (month_ >= 1 && month_ <= 12) ? kMonths[month_ - 1] : "???";
   switch (form) {
-    case 0: std::snprintf(out, sizeof out, "%4ld%02ld%02ld", y, m, d); break;
-    case 1: std::snprintf(out, sizeof out, "%4ld/%02ld/%02ld", y, m, d); break;
-    case 2: std::snprintf(out, sizeof out, "%s/%02ld/%02ld", EraYear().c_str(), m, d); break;
+    case 0:
+      std::snprintf(out, sizeof out, "%4ld%02ld%02ld", y, m, d);
+      break;
+    case 1:
+      std::snprintf(out, sizeof out, "%4ld/%02ld/%02ld", y, m, d);
+      break;
+    case 2:
+      std::snprintf(out, sizeof out, "%s/%02ld/%02ld", EraYear().c_str(), m, d);
+      break;
     case 3:
       std::snprintf(out, sizeof out, "%.3s, %ld %s %ld", kWeekdays[Weekday()], d, month, y);
       break;
     case 4:
       std::snprintf(out, sizeof out, "%s, %ld-%s-%ld", kWeekdays[Weekday()], d, month, y - 1900);
       break;
-    default: out[0] = '\0'; break;
+    default:
+      out[0] = '\0';
+      break;
   }
   return out;
 }

@@ -52,7 +52,8 @@ bool SameIgnoringCase(const std::string& a, const std::string& b) {
 
 // --- VDirElement ---
 
-VDirElement::VDirElement(VDir* parent, std::string name) : parent_(parent), name_(std::move(name)) {}
+VDirElement::VDirElement(VDir* parent, std::string name)
+    : parent_(parent), name_(std::move(name)) {}
 
 std::string VDirElement::FullPath() const {
   if (parent_ == nullptr) return name_;
@@ -61,7 +62,9 @@ std::string VDirElement::FullPath() const {
   return path + name_;
 }
 
-VResult VDirElement::PlatformPath(std::string* path) const { return VPlatformPath(FullPath(), path); }
+VResult VDirElement::PlatformPath(std::string* path) const {
+  return VPlatformPath(FullPath(), path);
+}
 
 VResult VDirElement::OpenAll(bool readOnly) {
   return parent_ ? parent_->Open(readOnly) : kVNoParent;
@@ -202,8 +205,7 @@ VResult VFile::WriteAt(int64_t offset, const void* buffer, int32_t count) {
   return kVOk;
 }
 
-VResult VFile::WriteGatheredAt(int64_t offset,
-                               std::span<const std::span<const uint8_t>> buffers) {
+VResult VFile::WriteGatheredAt(int64_t offset, std::span<const std::span<const uint8_t>> buffers) {
   if (!IsOpen()) return kVNotOpen;
   if (readOnly_ || offset < 0) return kVWriteFailed;
   constexpr size_t kMaxVectors = 256;  // well under every system's IOV_MAX
@@ -228,8 +230,8 @@ VResult VFile::WriteGatheredAt(int64_t offset,
         const std::span<const uint8_t> buffer = buffers[next + i];
         const int64_t size = static_cast<int64_t>(buffer.size());
         if (done < size) {
-          VResult result = WriteAt(offset + done, buffer.data() + done,
-                                   static_cast<int32_t>(size - done));
+          VResult result =
+              WriteAt(offset + done, buffer.data() + done, static_cast<int32_t>(size - done));
           if (result != kVOk) return result;
         }
         done = done > size ? done - size : 0;

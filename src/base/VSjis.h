@@ -7,7 +7,9 @@
 #include <cstdint>
 
 // A lead byte (0x81-0x9F, 0xE0-0xFC) begins a two-byte character.
-constexpr bool VIsLeadByte(uint8_t b) { return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC); }
+constexpr bool VIsLeadByte(uint8_t b) {
+  return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC);
+}
 
 // Length of the character starting at pos: 2 after a lead byte, else 1, clipped to the text.
 inline size_t VCharLength(const uint8_t* text, size_t length, size_t pos) {

@@ -161,7 +161,8 @@ VResult VFileStream::WriteOut() {
   dirty_ = false;
   if (windowEnd_ > windowStart_) {
     // Writing at the window's start extends a shorter file with zero bytes up to it.
-    VResult r = file_.WriteAt(windowStart_, buffer_, static_cast<int32_t>(windowEnd_ - windowStart_));
+    VResult r =
+        file_.WriteAt(windowStart_, buffer_, static_cast<int32_t>(windowEnd_ - windowStart_));
     if (r != kVOk) {
       if (error_ == kVOk) error_ = r;
       return r;

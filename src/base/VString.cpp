@@ -80,8 +80,8 @@ bool VString::Match(int mode, const VString& pattern, uint32_t* offset, bool raw
                     bool ignoreCase) const {
   VCriticalLock hold(lock_);
   size_t at = 0;
-  bool found = VMatchRun(mode, data_, length_, pattern.Data(), pattern.Length(), raw, ignoreCase,
-                         &at);
+  bool found =
+      VMatchRun(mode, data_, length_, pattern.Data(), pattern.Length(), raw, ignoreCase, &at);
   if (found && offset) *offset = static_cast<uint32_t>(at);
   return found;
 }
@@ -156,15 +156,24 @@ namespace {
 
 uint8_t Escaped(uint8_t b) {
   switch (b) {
-    case 'n': return '\n';
-    case 't': return '\t';
-    case 'v': return '\v';
-    case 'b': return '\b';
-    case 'r': return '\r';
-    case 'f': return '\f';
-    case 'a': return '\a';
-    case '0': return 0;
-    default: return b;  // backslash, ?, ' and " stand for themselves, as does any other byte
+    case 'n':
+      return '\n';
+    case 't':
+      return '\t';
+    case 'v':
+      return '\v';
+    case 'b':
+      return '\b';
+    case 'r':
+      return '\r';
+    case 'f':
+      return '\f';
+    case 'a':
+      return '\a';
+    case '0':
+      return 0;
+    default:
+      return b;  // backslash, ?, ' and " stand for themselves, as does any other byte
   }
 }
 

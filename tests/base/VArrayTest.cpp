@@ -184,7 +184,8 @@ TEST(VList, DeleteAllToleratesSelfRemovingElements) {
 TEST(VSortList, KeepsUniqueKeysInOrder) {
   int deleted = 0;
   VSortList list;
-  for (const char* name : {"m", "c", "x", "a", "p"}) EXPECT_TRUE(list.Add(new Named(name, &deleted)));
+  for (const char* name : {"m", "c", "x", "a", "p"})
+    EXPECT_TRUE(list.Add(new Named(name, &deleted)));
   auto* duplicate = new Named("p", &deleted);
   EXPECT_FALSE(list.Add(duplicate));
   EXPECT_EQ(list.Count(), 5);

@@ -173,7 +173,10 @@ TEST_F(FileStreamTest, WindowedWritesAndReadsStraddlingTheWindow) {
   }
   // Seek back into written data outside the window and overwrite across a boundary.
   s->Seek(4000);
-  ASSERT_EQ(s->Write("XXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXX", 100), 100);
+  ASSERT_EQ(s->Write("XXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXX"
+                     "XXXXXXXXXXXXXXXXXXXXXXXX",
+                     100),
+            100);
   expected.replace(4000, 100, std::string(100, 'X'));
   // Read a range that straddles the current window.
   s->Seek(3990);
