@@ -20,6 +20,8 @@
 #include "db/store/VKeyObject.h"
 #include "db/store/VRio.h"
 
+#include "BenchMust.h"
+
 namespace {
 
 constexpr int32_t kKeyBytes = 16;
@@ -31,8 +33,8 @@ class BenchIndex {
     folder_ = mkdtemp(pattern);
     file_ = std::make_unique<VCioMap>(folder_ + "/keys.idx", &cache_, nullptr, kVIndexFileKind);
     file_->SetBlockSize(2048);
-    file_->Create(false);
-    file_->Open(false);
+    Must(file_->Create(false), "create the index");
+    Must(file_->Open(false), "open the index");
   }
   ~BenchIndex() {
     file_.reset();
@@ -74,7 +76,7 @@ void BM_UniqueKeyInsertThenEqualScan(benchmark::State& state) {
   for (auto _ : state) {
     BenchIndex index(cacheKilobytes);
     VKeyObject tree(&index.File(), 1, kVKeyWordUnique | kVTypeString, 0);
-    tree.CreateRoot();
+    Must(tree.CreateRoot(), "create the root");
     const uint32_t rootBlock = tree.Root();
     size_t taken = 0;
     double start = Now();
@@ -93,7 +95,7 @@ void BM_UniqueKeyInsertThenEqualScan(benchmark::State& state) {
     size_t found = 0;
     start = Now();
     for (size_t i : order) {
-      tree.EqualScan(&values[i * (kKeyBytes + 1)], &set);
+      Must(tree.EqualScan(&values[i * (kKeyBytes + 1)], &set), "equal scan");
       found += set.Count();
     }
     const double scanSeconds = Now() - start;
@@ -102,7 +104,7 @@ void BM_UniqueKeyInsertThenEqualScan(benchmark::State& state) {
     for (size_t i : order) found += tree.Lookup(&values[i * (kKeyBytes + 1)], &record) ? 1 : 0;
     const double lookupSeconds = Now() - start;
 
-    tree.First();
+    Must(tree.First(), "first entry");
     const int32_t height = tree.Depth();
     tree.ReleaseStack();
     // Nodes: every block in use but the bitmaps; payload bytes in use over their room.

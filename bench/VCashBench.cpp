@@ -11,6 +11,8 @@
 #include "db/store/VCash.h"
 #include "db/store/VCio.h"
 
+#include "BenchMust.h"
+
 namespace {
 
 constexpr int32_t kBlock = 4096;
@@ -23,9 +25,9 @@ class BenchFile {
     folder_ = mkdtemp(pattern);
     file_ = std::make_unique<VCio>(folder_ + "/w", cache, nullptr, kVWorkFileKind);
     file_->SetBlockSize(kBlock);
-    file_->Create(false);
-    file_->Open(false);
-    file_->ExtendTo(blocks - 1);
+    Must(file_->Create(false), "create the file");
+    Must(file_->Open(false), "open the file");
+    Must(file_->ExtendTo(blocks - 1), "extend the file");
   }
   ~BenchFile() {
     file_.reset();

@@ -15,6 +15,8 @@
 #include "db/schema/VConfig.h"
 #include "db/schema/VRecord.h"
 
+#include "BenchMust.h"
+
 namespace {
 
 constexpr const char* kSchema =
@@ -28,8 +30,9 @@ constexpr const char* kSchema =
     "[KEY:2] NAME = \"kage\" TYPE = Number BIND = [2]\r\n";
 
 void Add(VRecord& record, int item, uint8_t type, const std::string& text) {
-  record.SetValueFromText(item, type, reinterpret_cast<const uint8_t*>(text.data()),
-                          static_cast<int32_t>(text.size()));
+  Must(record.SetValueFromText(item, type, reinterpret_cast<const uint8_t*>(text.data()),
+                               static_cast<int32_t>(text.size())),
+       "set a value");
 }
 
 VRecord Person(int i) {
@@ -94,10 +97,10 @@ void BM_HandleWorkload(benchmark::State& state) {
         if (db.MakeSet(1, statement, &set, &size) != kVOk || size != 1) {
           state.SkipWithError("set failed");
         }
-        db.DropSet(1, set);
+        Must(db.DropSet(1, set), "drop the set");
       }
       state.counters["setmake_s"] = Seconds(start);
-      db.Close();
+      Must(db.Close(), "close");
     }
     std::filesystem::remove_all(folder);
   }

@@ -182,7 +182,8 @@ bool VArray::LoadFromFile(const char* path) {
   VFileStream* stream = file.ReadStream();
   if (stream == nullptr) return false;
   bool ok = ReadFrom(*stream);
-  file.Close();
+  // Only read from: closing has nothing to write back that could fail.
+  (void)file.Close();
   return ok;
 }
 

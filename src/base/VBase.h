@@ -8,7 +8,17 @@
 #include <mutex>
 
 // Result of an operation: 0 success, 1 end of a sequential read, negative values are failures.
-using VResult = int16_t;
+// A 16-bit code that converts to and from int16_t freely; being a [[nodiscard]] type, a call whose
+// result is dropped fails to build, so a deliberate drop must say so with a (void) cast.
+class [[nodiscard]] VResult {
+ public:
+  constexpr VResult() = default;
+  constexpr VResult(int16_t value) : value_(value) {}    // NOLINT(google-explicit-constructor)
+  constexpr operator int16_t() const { return value_; }  // NOLINT(google-explicit-constructor)
+
+ private:
+  int16_t value_ = 0;
+};
 
 constexpr VResult kVOk = 0;
 constexpr VResult kVEnd = 1;

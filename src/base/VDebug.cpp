@@ -36,19 +36,22 @@ bool FileExists(const std::string& name) { return VFile(name).Exists(); }
 
 VDebugDump::VDebugDump(std::string name) : sequence_(++g_dumpNumber), name_(std::move(name)) {
   VDir dumpDir("@DUMP");
-  if (!dumpDir.Exists()) dumpDir.Create(true);
+  // A dump that cannot be made is not worth failing the caller for: the open below then fails.
+  if (!dumpDir.Exists()) (void)dumpDir.Create(true);
   char path[64];
   std::snprintf(path, sizeof path, "%s/%s.%03ld", "@DUMP", "@debug", long{sequence_});
   file_ = std::make_unique<VFile>(path);
   stream_ = file_->WriteStream();
   if (stream_) {
     stream_->Write(name_.data(), static_cast<int32_t>(name_.size()));
-    file_->Flush();
+    // The debug log is best effort: a failing write must not disturb the code that logs.
+    (void)file_->Flush();
   }
 }
 
 VDebugDump::~VDebugDump() {
-  if (file_->IsOpen()) file_->Close();
+  // Best effort, as every write of the debug log.
+  if (file_->IsOpen()) (void)file_->Close();
 }
 
 void VDebugDump::Write(int32_t identifier, const void* bytes, int32_t length) {
@@ -61,7 +64,8 @@ void VDebugDump::Write(int32_t identifier, const void* bytes, int32_t length) {
   n = std::snprintf(marker, sizeof marker, "<= END   V[ID:%08ld, LEN:%08ld] =>", long{identifier},
                     long{length});
   stream_->Write(marker, n);
-  stream_->WriteOut();
+  // Best effort; a failure stays in the stream's error state.
+  (void)stream_->WriteOut();
 }
 
 // --- VDebug ---
@@ -77,7 +81,8 @@ VDebug::VDebug(const std::string& fileName) : fileName_(fileName) {
 
 VDebug::~VDebug() {
   Write(MakeLine("<Varnex415> VDebug is Down."));
-  if (file_->IsOpen()) file_->Close();
+  // Best effort, as every write of the debug log.
+  if (file_->IsOpen()) (void)file_->Close();
   dumps_.DeleteAll();
 }
 
@@ -110,7 +115,8 @@ void VDebug::WriteToFile(const std::string& line) {
   stream_->WriteLine(line.data(), static_cast<int32_t>(line.size()));
   // Each line reaches the operating system at once, so a crash keeps it; it is not forced to the
   // disk, which would cost a device flush per line of the command log.
-  if (flush_) stream_->WriteOut();
+  // Best effort; a failure stays in the stream's error state.
+  if (flush_) (void)stream_->WriteOut();
 }
 
 void VDebug::Dump(const std::string& name, int32_t identifier, const void* bytes, int32_t length) {

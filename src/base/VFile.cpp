@@ -79,7 +79,8 @@ VResult VDirElement::FlushAll() { return parent_ ? parent_->Flush() : kVNoParent
 VFile::VFile(std::string path, VDir* parent) : VDirElement(parent, std::move(path)) {}
 
 VFile::~VFile() {
-  if (IsOpen()) Close();
+  // A caller that cares about the last write-back closes the file itself and reads the answer.
+  if (IsOpen()) (void)Close();
 }
 
 bool VFile::Exists() const {
@@ -254,7 +255,8 @@ VResult VFile::FileSize(int64_t* size) {
   struct stat st;
   VResult result = ::fstat(fd_, &st) == 0 ? kVOk : kVSizeFailed;
   if (result == kVOk) *size = st.st_size;
-  if (opened) Close();
+  // Opened here only to read the size: nothing is written back.
+  if (opened) (void)Close();
   return result;
 }
 
@@ -265,7 +267,8 @@ VResult VFile::SetFileSize(int64_t size) {
     opened = true;
   }
   VResult result = (!readOnly_ && ::ftruncate(fd_, size) == 0) ? kVOk : kVSetSizeFailed;
-  if (opened) Close();
+  // Opened here only for the truncation, whose answer is the result; no stream holds data.
+  if (opened) (void)Close();
   return result;
 }
 
@@ -310,7 +313,8 @@ VResult VFile::CopyFrom(VDirElement& element) {
     VResult closed = Close();
     if (result == kVOk) result = closed;
   }
-  if (!sourceOpen) source.Close();
+  // The source was only read from.
+  if (!sourceOpen) (void)source.Close();
   return result;
 }
 
@@ -415,11 +419,16 @@ VResult VDir::Open(bool readOnly) {
 }
 
 VResult VDir::Close() {
+  // Every open file is closed; the first failure is the answer.
+  VResult result = kVOk;
   for (int32_t i = 0; i < children_.Count(); ++i) {
     VDirElement* child = ChildAt(i);
-    if (child->IsFile() && static_cast<VFile*>(child)->IsOpen()) child->Close();
+    if (child->IsFile() && static_cast<VFile*>(child)->IsOpen()) {
+      VResult closed = child->Close();
+      if (result == kVOk) result = closed;
+    }
   }
-  return kVOk;
+  return result;
 }
 
 VResult VDir::Flush() {

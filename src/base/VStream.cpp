@@ -152,7 +152,8 @@ VFileStream::VFileStream(VFile& file, int32_t bufferSize)
 }
 
 VFileStream::~VFileStream() {
-  WriteOut();
+  // A writer that cares calls WriteOut itself; a failure here stays in the error state only.
+  (void)WriteOut();
   VMemFree(buffer_);
 }
 
@@ -173,7 +174,7 @@ VResult VFileStream::WriteOut() {
 }
 
 void VFileStream::SetSize(int64_t size) {
-  WriteOut();
+  (void)WriteOut();  // a failure is kept in error_, which the caller reads
   if (size < 0) size = 0;
   VResult r = file_.SetFileSize(size);
   if (r != kVOk && error_ == kVOk) error_ = r;
@@ -184,7 +185,7 @@ void VFileStream::SetSize(int64_t size) {
 void VFileStream::Seek(int64_t position) {
   position = std::clamp<int64_t>(position, 0, size_);
   if (position < windowStart_ || position > windowEnd_) {
-    WriteOut();
+    (void)WriteOut();  // a failure is kept in error_, which the caller reads
     windowStart_ = windowEnd_ = position;
   }
   position_ = position;
@@ -192,7 +193,7 @@ void VFileStream::Seek(int64_t position) {
 
 int32_t VFileStream::Read(void* buffer, int32_t count) {
   if (count <= 0) return 0;
-  WriteOut();
+  (void)WriteOut();  // a failure is kept in error_, which the caller reads
   uint8_t* out = static_cast<uint8_t*>(buffer);
   if (position_ >= windowStart_ && position_ + count <= windowEnd_) {
     std::memcpy(out, buffer_ + (position_ - windowStart_), static_cast<size_t>(count));
@@ -233,7 +234,7 @@ int32_t VFileStream::Write(const void* buffer, int32_t count) {
     windowEnd_ = std::max(windowEnd_, position_ + count);
     dirty_ = true;
   } else {
-    WriteOut();
+    (void)WriteOut();  // a failure is kept in error_, which the caller reads
     if (count >= capacity_) {
       VResult r = file_.WriteAt(position_, in, count);
       if (r != kVOk) {

@@ -31,5 +31,5 @@ void ReadDefinitionFile(OFTPool& pool, VDirElement* file) {
   if (stream == nullptr) return;
   stream->SeekStart();
   pool.ReadDefinition(*stream);
-  if (!wasOpen) entry->Close();
+  if (!wasOpen) (void)entry->Close();  // only read from
 }

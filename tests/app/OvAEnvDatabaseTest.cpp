@@ -167,7 +167,7 @@ TEST_F(EnvDatabaseTest, AChangedConfigurationIsWrittenBackAtTheEnd) {
   ASSERT_EQ(runner_->Open("./Varnex.conf", "./OVAFolder"), 0);
   runner_->Env()->Engine()->Config()->MainSection()->SetCacheSize(512, true);
   EXPECT_EQ(ReadAll(dir_ / "Varnex.conf"), kConfig);
-  runner_->Close();
+  EXPECT_EQ(runner_->Close(), kVOk);
   std::string written = ReadAll(dir_ / "Varnex.conf");
   EXPECT_NE(written, kConfig);
   EXPECT_NE(written.find("512"), std::string::npos) << written;

@@ -3,7 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <cstring>
 #include <ctime>
+#include <memory>
 #include <string>
 
 namespace {
@@ -62,18 +64,69 @@ TEST(VDate, ParsesEraAndPlainYears) {
   EXPECT_EQ(at, 8u);
 }
 
-TEST(VDate, NeverReadsPastItsText) {
-  // Every prefix of a text, as its own view, parses without reading beyond it.
-  std::string text = "H12/03/04 10:20:30";
-  for (size_t n = 0; n <= text.size(); ++n) {
-    std::string copy = text.substr(0, n);
-    VDateTime dt(std::string_view(copy.data(), copy.size()));
-    (void)dt;
+// A view of text held in a heap block of exactly its size, so that the sanitizer reports any read
+// past its end (a std::string's terminator and inline buffer would hide one).
+class ExactText {
+ public:
+  explicit ExactText(std::string_view text) : bytes_(std::make_unique<char[]>(text.size())) {
+    if (!text.empty()) std::memcpy(bytes_.get(), text.data(), text.size());
+    size_ = text.size();
   }
+  std::string_view View() const { return {bytes_.get(), size_}; }
+
+ private:
+  std::unique_ptr<char[]> bytes_;
+  size_t size_ = 0;
+};
+
+TEST(VDate, NeverReadsPastItsText) {
+  // Every prefix of a text parses from exactly its bytes, stops within them, and reads what the
+  // prefix holds: the date once its day is complete, the time once its seconds are.
+  const std::string text = "H12/03/04 10:20:30";
+  for (size_t n = 0; n <= text.size(); ++n) {
+    SCOPED_TRACE("prefix of " + std::to_string(n) + " bytes");
+    const ExactText prefix(std::string_view(text).substr(0, n));
+    VDate date(2001, 5, 6);
+    size_t at = 0;
+    date.Parse(prefix.View(), &at);
+    EXPECT_LE(at, n);
+    if (n >= 9) {
+      EXPECT_EQ(Ymd(date), "2000/03/04");
+    }
+    if (n == 0) {
+      EXPECT_EQ(Ymd(date), "2001/05/06");
+    }
+    VDateTime both;
+    at = 0;
+    both.Parse(prefix.View(), &at);
+    EXPECT_LE(at, n);
+    if (n == text.size()) {
+      EXPECT_EQ(both.Format(1), "2000/03/04 10:20:30");
+    }
+  }
+  // Each single byte alone: a digit is a year, anything else leaves the date as it was.
   for (int b = 0; b < 256; ++b) {
-    char one = static_cast<char>(b);
-    VDate d;
-    d.Parse(std::string_view(&one, 1));
+    const char one = static_cast<char>(b);
+    const ExactText alone(std::string_view(&one, 1));
+    VDate d(2001, 5, 6);
+    size_t at = 0;
+    d.Parse(alone.View(), &at);
+    EXPECT_LE(at, 1u);
+    if (b < '0' || b > '9') {
+      EXPECT_EQ(d.Month(), 5) << "byte " << b;
+    }
+  }
+  // The long forms cut anywhere: "Sun, 22 Jul 1951 10:20:30 GMT" read from each prefix.
+  const std::string mail = "Sun, 22 Jul 1951 10:20:30 GMT";
+  for (size_t n = 0; n <= mail.size(); ++n) {
+    const ExactText prefix(std::string_view(mail).substr(0, n));
+    VDateTime dt;
+    size_t at = 0;
+    dt.Parse(prefix.View(), &at);
+    EXPECT_LE(at, n);
+    if (n == mail.size()) {
+      EXPECT_EQ(dt.Format(0), "19510722102030");
+    }
   }
 }
 

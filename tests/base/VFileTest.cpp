@@ -93,10 +93,10 @@ TEST(VFile, CreateOpenAndLockRules) {
   ASSERT_EQ(other.Open(true), 0);
   VFile writer(dir / "f.dat");
   EXPECT_EQ(writer.Open(false), kVOpenFailed);
-  file.Close();
-  other.Close();
+  EXPECT_EQ(file.Close(), kVOk);
+  EXPECT_EQ(other.Close(), kVOk);
   EXPECT_EQ(writer.Open(false), 0);
-  writer.Close();
+  EXPECT_EQ(writer.Close(), kVOk);
 
   char buffer[4];
   EXPECT_EQ(file.ReadAt(0, buffer, 4), kVNotOpen);
@@ -112,7 +112,7 @@ TEST(VFile, CreateOpenAndLockRules) {
   EXPECT_EQ(std::string(buffer, 4), "abcd");
   EXPECT_EQ(file.Flush(), 0);
   EXPECT_EQ(file.SyncDirectory(), 0);
-  file.Close();
+  EXPECT_EQ(file.Close(), kVOk);
   ASSERT_EQ(file.Rename(dir / "g.dat"), 0);
   EXPECT_TRUE(VFile(dir / "g.dat").Exists());
   EXPECT_EQ(file.Remove(), 0);
@@ -199,8 +199,8 @@ TEST(VDir, CreateListAndRemoveTrees) {
 
 TEST(VDir, ChildrenOpenAndFlushTogether) {
   TempDir dir;
-  VFile(dir / "x").Create(false);
-  VFile(dir / "y").Create(false);
+  EXPECT_EQ(VFile(dir / "x").Create(false), kVOk);
+  EXPECT_EQ(VFile(dir / "y").Create(false), kVOk);
   VDir root(dir.Path());
   ASSERT_EQ(root.List(1), 2);
   VDirElement* x = root.ChildAt(0);

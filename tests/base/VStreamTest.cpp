@@ -113,7 +113,7 @@ TEST(VStream, ReadLineBreaksAndLimits) {
 
   const char crlf[] = "a\r\nb";
   VROMStream t(crlf, 4);
-  t.ReadLine(line, sizeof line, &length);
+  EXPECT_EQ(t.ReadLine(line, sizeof line, &length), kVOk);
   EXPECT_EQ(t.Position(), 3);  // left at b
 
   std::string longLine = std::string(20, 'x') + "\nnext";
@@ -197,7 +197,7 @@ TEST_F(FileStreamTest, WritePastTheEndExtendsTheFile) {
   VFileStream* s = file.WriteStream();
   ASSERT_NE(s, nullptr);
   s->Write("head", 4);
-  s->WriteOut();
+  EXPECT_EQ(s->WriteOut(), kVOk);
   // The stream's size is 4; a write at 4 + n must leave zeros between.
   s->Seek(4);
   s->WriteRepeated(3, 0);
@@ -210,7 +210,7 @@ TEST_F(FileStreamTest, WritePastTheEndExtendsTheFile) {
   std::string big(9000, 'B');
   s->Write(big.data(), 9000);
   EXPECT_EQ(s->Size(), 9011);
-  file.Close();
+  EXPECT_EQ(file.Close(), kVOk);
   std::string content = ReadAll(path_);
   ASSERT_EQ(content.size(), 9011u);
   EXPECT_EQ(content.substr(0, 11), std::string("head\0\0\0tail", 11));

@@ -26,7 +26,7 @@ int main(int argc, char** argv) {
       continue;
     }
     ReadDefinitionFile(pool, &file);
-    file.Close();
+    (void)file.Close();  // only read from
   }
   std::string listing = VSjisToUtf8(DescribePool(pool));
   std::fwrite(listing.data(), 1, listing.size(), stdout);

@@ -59,7 +59,9 @@ void VarnexTool::CmdCheck(const VarnexArgs& args) {
     problem("the data dictionary cannot be read: fatal storage error " +
             VarnexExplain(static_cast<VResult>(failure.Code())));
   }
-  if (handle_->IsOpen()) handle_->Close();
+  // The check reads the files itself from here on; the engine only read the dictionary, so its
+  // close has nothing to commit.
+  if (handle_->IsOpen()) (void)handle_->Close();
   if (args.Count() == 0) {
     // The engine's own files, those that exist.
     for (const char* const* text : {kVSchemaDataDictionary, kVSchemaUserFile, kVSchemaValueFile,

@@ -192,7 +192,7 @@ void VarnexTool::CmdFind(const VarnexArgs& args) {
     }
     out_->End();
   }
-  handle_->DropSet(fid, set);
+  (void)handle_->DropSet(fid, set);  // the set lives in work files that go when the tool ends
   Check(result, "find");
 }
 
@@ -228,6 +228,6 @@ void VarnexTool::CmdKeys(const VarnexArgs& args) {
     out_->Row({{value}, {std::to_string(records.size())}, numbers});
   }
   out_->End();
-  handle_->KeyCancel(fid, sequence);
+  (void)handle_->KeyCancel(fid, sequence);  // ends with the tool in any case
   if (result != kVEnd) Check(result, "keys");
 }

@@ -156,7 +156,7 @@ void VarnexTool::CmdExport(const VarnexArgs& args) {
     line = Out(line) + end;
     std::fwrite(line.data(), 1, line.size(), outFile_);
   }
-  handle_->DropSet(fid, set);
+  (void)handle_->DropSet(fid, set);  // the set lives in work files that go when the tool ends
   Check(result, "export");
   std::fflush(outFile_);
 }

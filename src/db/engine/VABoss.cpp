@@ -54,13 +54,15 @@ VABoss::~VABoss() {
   userFile_.reset();
   dataDictionary_.reset();
   commandLog_.reset();
-  if (Config() != nullptr) Config()->CloseWorkFiles();
+  // The work files hold nothing that outlives the engine.
+  if (Config() != nullptr) (void)Config()->CloseWorkFiles();
 }
 
 // ---- system files ----
 
 VDB_DD* VABoss::DataDictionary() {
-  if (!open_ || stopped_ || !Config()->DataDictionary()) return nullptr;
+  // The stored "DDD" switch is kept and written back, but a database always has its dictionary.
+  if (!open_ || stopped_) return nullptr;
   if (dataDictionary_ == nullptr) {
     std::unique_ptr<VDB_DD> made = MakeDDExecutor();
     if (made == nullptr || made->Open() != kVOk) return nullptr;
@@ -205,7 +207,7 @@ VResult VABoss::CreateDatabase(VCMD& command) {
   }
   std::vector<std::unique_ptr<VDB_A>> made;
   VResult result = CreateSystemFiles(&made);
-  if (result == kVOk && config.DataDictionary()) {
+  if (result == kVOk) {
     // The dictionary is opened for the name and description alone.
     open_ = true;
     VDB_DD* dictionary = DataDictionary();
@@ -222,9 +224,16 @@ VResult VABoss::CreateDatabase(VCMD& command) {
   }
   if (result != kVOk) {
     // A database half made is no database: the files this call made go again.
-    for (auto& executor : made) executor->EraseDBFile();
+    for (auto& executor : made) {
+      VResult erased = executor->EraseDBFile();
+      if (erased != kVOk) {
+        LogFormat("...ERROR... VABoss::CreateDatabase could not remove a half-made file ec:%d",
+                  static_cast<int>(erased));
+      }
+    }
   }
-  config.CloseWorkFiles();
+  // The work files hold nothing that outlives the command.
+  (void)config.CloseWorkFiles();
   return result;
 }
 
@@ -281,12 +290,14 @@ VResult VABoss::OpenDatabase(VCMD&) {
     transactionLog_ = MakeTlogExecutor();
     result = transactionLog_->Schema() != nullptr ? OpenLog() : kVTargetUnavailable;
   }
-  if (result == kVOk && Config()->ValueFile()) {
+  // The stored "VALUE" switch is kept and written back, but long data always has its value file.
+  if (result == kVOk) {
     valueFile_ = MakeValueExecutor();
     result = valueFile_->Schema() != nullptr ? valueFile_->Open() : kVTargetUnavailable;
   }
   if (result != kVOk) {
-    if (transactionLog_ != nullptr && transactionLog_->IsOpen()) transactionLog_->Close();
+    // The open has failed already; the log was only opened, so its close has nothing to keep.
+    if (transactionLog_ != nullptr && transactionLog_->IsOpen()) (void)transactionLog_->Close();
     valueFile_.reset();
     transactionLog_.reset();
     open_ = false;
@@ -339,7 +350,8 @@ void VABoss::DropAll() {
   userFile_.reset();
   dataDictionary_.reset();
   commandLog_.reset();
-  Config()->CloseWorkFiles();
+  // The work files hold sets and sorts only, which go with the database.
+  (void)Config()->CloseWorkFiles();
   open_ = false;
   stopped_ = false;
 }
@@ -353,9 +365,17 @@ void VABoss::DropUserState() {
 }
 
 VResult VABoss::FlushAll() {
-  for (auto& file : files_) file->Sync();
-  if (valueFile_ != nullptr) valueFile_->Sync();
-  return kVOk;
+  // Every file is flushed even after one fails; the first failure is the answer.
+  VResult result = kVOk;
+  for (auto& file : files_) {
+    VResult synced = file->Sync();
+    if (result == kVOk) result = synced;
+  }
+  if (valueFile_ != nullptr) {
+    VResult synced = valueFile_->Sync();
+    if (result == kVOk) result = synced;
+  }
+  return result;
 }
 
 void VABoss::Stop() {

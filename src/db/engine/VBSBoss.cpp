@@ -67,8 +67,16 @@ VResult VBSBoss::Execute(VCMD& command) {
     }
   }
   command.SetResult(result);
-  if (LogsCommands()) Internal().LogCommand(command);
+  if (LogsCommands()) LogCommandOf(command);
   return result;
+}
+
+void VBSBoss::LogCommandOf(const VCMD& command) {
+  // A command log that cannot be written does not undo the command; the debug log says so.
+  VResult logged = Internal().LogCommand(command);
+  if (logged != kVOk) {
+    LogFormat("...ERROR... VBSBoss::Execute command log ec:%d", static_cast<int>(logged));
+  }
 }
 
 VResult VBSBoss::Route(VCMD& command, int32_t code) {
@@ -113,8 +121,12 @@ VResult VBSBoss::Route(VCMD& command, int32_t code) {
 }
 
 VResult VBSBoss::Commit(VUQue* queue) {
-  FlushAll();
-  VResult result = TransactionLog() != nullptr ? Internal().Commit(queue) : kVTargetUnavailable;
+  VResult result = FlushAll();
+  // The log is committed only over files that reached the disk: a failed flush leaves the
+  // changes pending, so that the next open undoes them instead of keeping half of them.
+  if (result == kVOk) {
+    result = TransactionLog() != nullptr ? Internal().Commit(queue) : kVTargetUnavailable;
+  }
   queue->ReleaseHolds();
   return result;
 }
@@ -131,21 +143,41 @@ VResult VBSBoss::Open(VCMD& command) {
   if (command.Request().Has(VDML::kNAME))
     command.Queue()->SetName(command.Request().Text(VDML::kNAME));
   if (TransactionLog() != nullptr) {
-    // Whatever a crash left pending is undone before anyone works on the database.
+    // Whatever a crash left pending is undone before anyone works on the database. When that
+    // fails the database is closed again, without committing, so that the caller sees the
+    // failure and a later "Open" tries the undo anew (the undone steps are already gone from the
+    // log; the rest stays pending).
     result = Internal().Cancel(nullptr);
-    if (result != kVOk) LogFormat("...ERROR... VBSBoss::Open undo ec:%d", result);
+    if (result != kVOk) {
+      LogFormat("...ERROR... VBSBoss::Open undo ec:%d", static_cast<int>(result));
+      DropUserState();
+      VResult closed = CloseDatabase(command);
+      if (closed != kVOk) {
+        LogFormat("...ERROR... VBSBoss::Open close after undo ec:%d", static_cast<int>(closed));
+      }
+    }
   }
   return result;
 }
 
 VResult VBSBoss::Close(VCMD& command) {
   if (!IsOpen()) return kVFileNotOpen;
+  VResult result = kVOk;
   if (!IsStopped()) {
-    FlushAll();
-    if (TransactionLog() != nullptr) Internal().Commit(command.Queue());
+    // What the caller did since the last commit is committed; a failure of that is the answer
+    // of "Close" (the database still closes: its log keeps the changes pending for the next open).
+    result = FlushAll();
+    if (result == kVOk && TransactionLog() != nullptr) result = Internal().Commit(command.Queue());
+    if (result != kVOk) {
+      LogFormat("...ERROR... VBSBoss::Close commit ec:%d", static_cast<int>(result));
+      // The command log closes with the database: the failing "Close" is written to it now.
+      command.SetResult(result);
+      if (LogsCommands()) LogCommandOf(command);
+    }
   }
   DropUserState();
-  return RunDatabaseCommand(command);
+  VResult closed = RunDatabaseCommand(command);
+  return result != kVOk ? result : closed;
 }
 
 VResult VBSBoss::UserSets(VCMD& command, int32_t code) {

@@ -46,6 +46,8 @@ class VBSBoss : public VABoss {
   VResult Commit(VUQue* queue);
   VResult Cancel(VUQue* queue);
   VResult Close(VCMD& command);
+  // Writes a command with its answer to the command log.
+  void LogCommandOf(const VCMD& command);
   VResult Open(VCMD& command);
   VResult UserSets(VCMD& command, int32_t code);
 

@@ -2,6 +2,7 @@
 // long data kept in it.
 #include <algorithm>
 
+#include "base/VDebug.h"
 #include "base/VEndian.h"
 #include "base/VFile.h"
 #include "base/VStream.h"
@@ -292,8 +293,11 @@ VResult VDBHandle::StoreData(VStream& source, uint32_t* id, uint32_t* size) {
     if (filled < pieceLength) break;
   }
   if (result != kVOk) {
-    // The pieces stored so far belong to nothing.
-    DeleteValue(valueId);
+    // The pieces stored so far belong to nothing; the first failure stays the answer.
+    if (DeleteValue(valueId) != kVOk) {
+      LogFormat("...ERROR... VDBHandle could not remove the pieces of value %ld",
+                static_cast<long>(valueId));
+    }
     return result;
   }
   *id = static_cast<uint32_t>(valueId);

@@ -88,8 +88,8 @@ VResult VDB_A::ExecuteInternal(VCMD& command) {
       VResult result = file_->I_InsRecord(image, &number);
       if (result == kVOk && number != r) {
         // The number could not be used: the record must not live on under another one.
-        file_->I_DelRecord(number);
-        return kVRecordPresent;
+        VResult removed = file_->I_DelRecord(number);
+        return removed != kVOk ? removed : kVRecordPresent;
       }
       return result;
     }

@@ -10,7 +10,8 @@
 VDB_Clog::VDB_Clog(VABoss* engine) : VDB_A(engine, VSystemSchema(kVSchemaCommandLog)) {}
 
 VDB_Clog::~VDB_Clog() {
-  if (open_) Close();
+  // The command log is closed explicitly with the database; this is the last resort.
+  if (open_) (void)Close();
 }
 
 VResult VDB_Clog::CreateDBFile() { return kVOk; }

@@ -165,8 +165,8 @@ VResult VDB_DM::Change(VCMD& command) {
       result = recorded;
     }
   }
-  operation.End();
-  return result;
+  VResult ended = operation.End();
+  return result == kVOk ? ended : result;
 }
 
 void VDB_DM::TakeBack(int32_t option, uint32_t record, const std::vector<uint8_t>& oldImage) {

@@ -166,8 +166,17 @@ VResult VDB_Tlog::Cancel(VUQue* user) {
     }
     ++undone;
   }
-  // The undone state reaches the disk before the records that could undo it again go.
-  if (undone > 0) engine_->FlushAll();
+  // The undone state reaches the disk before the records that could undo it again go; when it
+  // cannot, every record stays, and a later cancel undoes those steps again (an undo step
+  // restores a before image, so doing it twice gives the same state).
+  if (undone > 0) {
+    VResult flushed = engine_->FlushAll();
+    if (flushed != kVOk) {
+      LogFormat("...ERROR... VDB_Tlog::Cancel flush ec:%d", static_cast<int>(flushed));
+      if (result == kVOk) result = flushed;
+      undone = 0;
+    }
+  }
   for (size_t i = 0; i < undone; ++i) {
     VResult deleted = file_->DelRecord(queue_.get(), records[records.size() - 1 - i]);
     if (result == kVOk) result = deleted;

@@ -90,8 +90,8 @@ VResult VDB_Value::ExecuteCommand(VCMD& command) {
   // A change and its log record are one operation for the cache (see VDB_DM).
   VCashUpdate operation(Config()->Cache());
   VResult result = Run(command);
-  operation.End();
-  return result;
+  VResult ended = operation.End();
+  return result == kVOk ? ended : result;
 }
 
 VResult VDB_Value::Run(VCMD& command) {

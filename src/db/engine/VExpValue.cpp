@@ -60,6 +60,14 @@ std::string VValue::StoredBytes(uint8_t valueType, bool wholeValue, bool asKey) 
   return text_;
 }
 
+bool VExpValue::IsAnyOf() const {
+  if (shape_ == kSingle) return false;
+  for (const VValue& value : values_) {
+    if (value.HasMarkers()) return true;
+  }
+  return false;
+}
+
 void VExpValue::Show(std::string* out) const {
   if (values_.empty()) return;
   if (shape_ == kRange && values_.size() == 2) {

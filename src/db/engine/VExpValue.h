@@ -66,6 +66,10 @@ class VExpValue : public VObj {
   // The single value's match kind, or 32 for a range and 64 for a list.
   int MatchKind() const { return shape_ == kSingle ? values_.front().MatchKind() : shape_; }
 
+  // True for a range or list of which some value carries markers: such a value part means "any
+  // of these values", each compared by its own match kind.
+  bool IsAnyOf() const;
+
   // Appends the value, "a - b" for a range, "(a, b, c)" for a list.
   void Show(std::string* out) const;
 

@@ -71,7 +71,8 @@ VResult VSetAcc::Insert(uint32_t r) {
   VResult result = map_.Add(r);
   if (result == kVOk && order_) {
     result = order_->Append(r);
-    if (result != kVOk) map_.Remove(r);  // keeps the order and the bitmap in step
+    // Keeps the order and the bitmap in step; the append's failure stays the answer.
+    if (result != kVOk) (void)map_.Remove(r);
   }
   return result;
 }

@@ -97,6 +97,9 @@ class VSetMaker::Evaluator {
   VResult UserSet(const VExpSet& entry, bool first, std::unique_ptr<VSetAcc>* owned,
                   const VSetAcc** use);
   VResult KeyCondition(const VExpItem& condition, VSetAcc* set);
+  // One scan of the condition's key by a match kind (a single kind, a range or a list).
+  VResult KeyScan(const VExpItem& condition, VKeyObject* key, int kind,
+                  const std::vector<const uint8_t*>& values, VSetAcc* set);
   VResult ItemCondition(const VExpItem& condition, VSetAcc* set);
 
   const std::vector<std::unique_ptr<VSMEntry>>& entries_;
@@ -188,6 +191,23 @@ VResult VSetMaker::Evaluator::KeyCondition(const VExpItem& condition, VSetAcc* s
   if (key == nullptr) return kVKeyNotOpen;
   const VExpValue& value = condition.Value();
   const uint8_t type = key->ValueType();
+  if (value.IsAnyOf()) {
+    // Each value is scanned into a set of its own (a scan starts from an empty set), and the
+    // sets are joined.
+    for (int32_t i = 0; i < value.Count(); ++i) {
+      const VValue& one = value.At(i);
+      const int kind = one.MatchKind();
+      std::vector<uint8_t> bytes;
+      if (!KeyValue(one.StoredBytes(type, kind == kVOpEqual, true), &bytes)) {
+        return kVStatementFailed;
+      }
+      std::unique_ptr<VSetAcc> part = NewSet();
+      VResult scanned = KeyScan(condition, key, kind, {bytes.data()}, part.get());
+      if (scanned == kVOk) scanned = set->Or(*part);
+      if (scanned != kVOk) return scanned;
+    }
+    return kVOk;
+  }
   const int kind = value.MatchKind();
   const bool whole =
       kind == VExpValue::kSingle || kind == VExpValue::kRange || kind == VExpValue::kList;
@@ -197,16 +217,20 @@ VResult VSetMaker::Evaluator::KeyCondition(const VExpItem& condition, VSetAcc* s
       return kVStatementFailed;
     }
   }
+  std::vector<const uint8_t*> list;
+  for (const auto& v : values) list.push_back(v.data());
+  return KeyScan(condition, key, kind, list, set);
+}
+
+VResult VSetMaker::Evaluator::KeyScan(const VExpItem& condition, VKeyObject* key, int kind,
+                                      const std::vector<const uint8_t*>& values, VSetAcc* set) {
   VRMap* map = set->MutableMap();
-  const uint8_t* first = values[0].data();
+  const uint8_t* first = values[0];
   switch (kind) {
     case VExpValue::kRange:
-      return key->RangeScan(first, values[1].data(), map);
-    case VExpValue::kList: {
-      std::vector<const uint8_t*> list;
-      for (const auto& v : values) list.push_back(v.data());
-      return key->ListScan(list, map);
-    }
+      return key->RangeScan(first, values[1], map);
+    case VExpValue::kList:
+      return key->ListScan(values, map);
     case kVOpEqual:
       return key->EqualScan(first, map);
     case kVOpStartsWith:
@@ -235,6 +259,26 @@ VResult VSetMaker::Evaluator::ItemCondition(const VExpItem& condition, VSetAcc* 
   if (item == nullptr) return kVStatementFailed;
   if (file_.DataFile() == nullptr) return kVFileNotOpen;
   const VExpValue& value = condition.Value();
+  const int32_t number = condition.Number();
+  if (value.IsAnyOf()) {
+    // A record is taken when one of its values passes the test of one of the given values.
+    std::vector<std::pair<int, std::string>> tests;
+    for (int32_t i = 0; i < value.Count(); ++i) {
+      const int kind = value.At(i).MatchKind();
+      tests.emplace_back(kind, value.At(i).StoredBytes(item->Type(), kind == kVOpEqual, false));
+    }
+    VPSRead read(file_.DataFile());
+    return read.Scan([&](uint32_t r, const uint8_t* image) {
+      const VRecordView view(image, static_cast<size_t>(VGetU16(image)) + 2);
+      for (const auto& [kind, bytes] : tests) {
+        if (view.Match(number, kind, static_cast<int32_t>(bytes.size()),
+                       reinterpret_cast<const uint8_t*>(bytes.data()))) {
+          return set->Add(r);
+        }
+      }
+      return kVOk;
+    });
+  }
   const int kind = value.MatchKind();
   std::string operand;
   if (kind == VExpValue::kRange || kind == VExpValue::kList) {
@@ -250,7 +294,6 @@ VResult VSetMaker::Evaluator::ItemCondition(const VExpItem& condition, VSetAcc* 
   }
   const auto* bytes = reinterpret_cast<const uint8_t*>(operand.data());
   const auto length = static_cast<int32_t>(operand.size());
-  const int32_t number = condition.Number();
   VPSRead read(file_.DataFile());
   return read.Scan([&](uint32_t r, const uint8_t* image) {
     const VRecordView view(image, static_cast<size_t>(VGetU16(image)) + 2);

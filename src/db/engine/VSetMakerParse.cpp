@@ -210,12 +210,8 @@ bool VSetMaker::Parser::ValuePart(VExpValue* value) {
     if (AtEnd() || *p_ != ')') return false;
     ++p_;
   }
-  // Markers choose how a single value is compared; a range or a list compares whole values.
-  if (value->Shape() != VExpValue::kSingle) {
-    for (int32_t i = 0; i < value->Count(); ++i) {
-      if (value->At(i).HasMarkers()) return false;
-    }
-  }
+  // A range or list whose values carry markers is kept as it is: it means any of its values,
+  // each compared by its own markers (see VExpValue::IsAnyOf).
   return true;
 }
 

@@ -146,7 +146,9 @@ void VSortDescription::MakeKey(const VRecordView& record, int32_t limit,
           i += 2;
           continue;
         }
-        if (VIsUpper(text[i])) text[i] = static_cast<uint8_t>(text[i] + 0x20);
+        // Folded up, as the foundation's comparisons fold: "[", "\\", "]", "^", "_" and "`" then
+        // sort after the letters, as they do in a case-blind comparison.
+        text[i] = VToUpper(text[i]);
         ++i;
       }
     }

@@ -104,9 +104,10 @@ VConfig::~VConfig() {
     if (result != kVOk)
       LogFormat("...ERROR... VConfig: writing %s ec:%d", file_->FullPath(), result);
   }
-  CloseWorkFiles();
+  // The work files and a work directory made for them hold nothing that outlives the engine.
+  (void)CloseWorkFiles();
   cache_.reset();
-  if (workDirectoryMade_ && workDirectory_->List(3) == 0) workDirectory_->Remove();
+  if (workDirectoryMade_ && workDirectory_->List(3) == 0) (void)workDirectory_->Remove();
   workDirectory_.reset();
   sections_.clear();
   file_.reset();
@@ -143,7 +144,7 @@ void VConfig::Read() {
     // A line longer than the limit is read as its first kLineLimit bytes; reading goes on.
     while (stream->ReadLine(line, kLineLimit + 1, &length) != kVEnd) ReadLine(line, length);
     readResult_ = stream->Error();
-    file_->Close();
+    (void)file_->Close();  // only read from
   } else {
     readResult_ = kVOpenFailed;
   }
@@ -291,7 +292,8 @@ std::string VConfig::Text() const {
 VResult VConfig::Write() {
   const std::string text = Text();
   VFile draft(file_->Name() + ".new", directory_.get());
-  if (draft.Exists()) draft.Remove();
+  // A draft left by an earlier failed write is replaced; if it cannot go, Create says so.
+  if (draft.Exists()) (void)draft.Remove();
   VResult result = draft.Create(false);
   if (result != kVOk) return result;
   result = draft.Open(false);
@@ -303,7 +305,8 @@ VResult VConfig::Write() {
   }
   if (result == kVOk) result = draft.Rename(file_->FullPath());
   if (result != kVOk) {
-    draft.Remove();
+    // The old configuration is untouched; the draft is only in the way.
+    (void)draft.Remove();
     return result;
   }
   result = file_->SyncDirectory();
@@ -361,7 +364,8 @@ VResult VConfig::CloseWorkFiles() {
   for (std::unique_ptr<VCioMap>* slot : {&workSet_, &workTree_}) {
     if (*slot == nullptr) continue;
     VCioMap* file = slot->get();
-    file->Close();
+    // A work file is removed whole: what its close would write back is of no use.
+    (void)file->Close();
     VResult removed = file->Remove();
     if (removed == kVOk) removed = file->SyncDirectory();
     if (result == kVOk) result = removed;

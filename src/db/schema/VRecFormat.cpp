@@ -320,7 +320,8 @@ struct Reader {
     VResult r = vvm.ReadValue(conversion.type, conversion, input, &value, store);
     if (r != kVOk) return r;
     r = record.AddValue(item, value.data(), static_cast<int32_t>(value.size()));
-    if (r != kVOk) vvm.ReleaseData(conversion.type, value.data(), store);
+    // The value's long data goes again; the add's failure stays the answer.
+    if (r != kVOk) (void)vvm.ReleaseData(conversion.type, value.data(), store);
     return r;
   }
 };

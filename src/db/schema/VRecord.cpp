@@ -138,7 +138,8 @@ VResult VRecord::SetValueFromText(int item, int type, const uint8_t* bytes, int3
   VResult r = vdd->ReadValue(conversion, input, &value, store);
   if (r != kVOk) return r;
   r = AddValue(item, value.data(), static_cast<int32_t>(value.size()));
-  if (r != kVOk) vdd->ReleaseData(value.data(), store);
+  // The value's long data goes again; the add's failure stays the answer.
+  if (r != kVOk) (void)vdd->ReleaseData(value.data(), store);
   return r;
 }
 

@@ -136,7 +136,7 @@ int32_t VRecordView::ValueType(int item, int occurrence) const {
   VValueRef ref;
   VResult r = ValueRef(item, occurrence, &ref);
   if (r == kVValueMissing) return 0;
-  return r < 0 ? r : ref.type;
+  return r < 0 ? static_cast<int32_t>(r) : static_cast<int32_t>(ref.type);
 }
 
 int32_t VRecordView::ValueLength(int item, int occurrence) const {

@@ -72,7 +72,8 @@ VResult VSchema::WriteToBuffer(void* buffer, int32_t capacity, int32_t* length) 
 
 std::string VSchema::Text() const {
   VDMemStream output;
-  WriteTo(output);
+  // A memory stream fails only when memory does, which raises.
+  (void)WriteTo(output);
   return std::string(reinterpret_cast<const char*>(output.Data()),
                      static_cast<size_t>(output.Size()));
 }

@@ -371,6 +371,6 @@ std::unique_ptr<VSchema> ReadSchema(VFile& file, VResult* result) {
   } else if (result) {
     *result = kVOpenFailed;
   }
-  file.Close();
+  (void)file.Close();  // only read from
   return schema;
 }

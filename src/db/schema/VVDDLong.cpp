@@ -60,7 +60,8 @@ VResult VVDD_Long::ReadFrom(VItmData& source, std::vector<uint8_t>* value,
     if (VStream* secondary = source.SecondaryStream()) {
       r = store->StoreData(*secondary, &secondaryId, &secondarySize);
       if (r != kVOk) {
-        store->FreeData(id);
+        // The first piece goes again; the store's failure stays the answer.
+        (void)store->FreeData(id);
         return r;
       }
     }

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "base/VDebug.h"
 #include "base/VEndian.h"
 #include "db/store/VBTreeOperation.h"
 #include "db/store/VCioMap.h"
@@ -334,8 +335,16 @@ uint32_t VBTree::TakeBlock() {
   return block;
 }
 
+void VBTree::FreeNode(uint32_t block) {
+  VResult freed = file_->FreeBlock(block);
+  if (freed != kVOk) {
+    LogFormat("...ERROR... VBTree::FreeNode block %u of key %d ec:%d", block, KeyNumber(),
+              static_cast<int>(freed));
+  }
+}
+
 void VBTree::ReturnReserve() {
-  for (uint32_t block : reserve_) file_->FreeBlock(block);
+  for (uint32_t block : reserve_) FreeNode(block);
   reserve_.clear();
   reserved_ = false;
   taken_.clear();
@@ -351,7 +360,7 @@ void VBTree::Overflow() {
     file_->MarkDirty(node);
     file_->Release(node);
   }
-  for (uint32_t block : taken_) file_->FreeBlock(block);
+  for (uint32_t block : taken_) FreeNode(block);
   ReturnReserve();
   RaiseOverflow("PushRoot", kMaxDepth);
 }
@@ -637,7 +646,7 @@ VResult VBTree::SplitRoot(int32_t level, int32_t at, bool keepAtEnd) {
   const uint32_t leftBlock = TakeBlock();
   const uint32_t rightBlock = leftBlock == 0 ? 0 : TakeBlock();
   if (rightBlock == 0) {
-    if (leftBlock != 0) file_->FreeBlock(leftBlock);
+    if (leftBlock != 0) FreeNode(leftBlock);
     return kVNoRecordBlock;
   }
   VCashBffr* left = file_->NewBlock(leftBlock);

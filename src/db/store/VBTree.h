@@ -196,6 +196,9 @@ class VBTree : public VTree {
   VResult Reserve();
   uint32_t TakeBlock();
   void ReturnReserve();
+  // Frees a node's block. A block that cannot be freed is only lost space (the tree no longer
+  // refers to it), so the failure is logged for the integrity check rather than undoing the change.
+  void FreeNode(uint32_t block);
   // Puts the tree back as it was when the blocks were reserved and frees the nodes made since;
   // then raises the fatal overflow.
   [[noreturn]] void Overflow();

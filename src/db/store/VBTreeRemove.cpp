@@ -106,7 +106,7 @@ VResult VBTree::RemoveEntry() {
       // An empty node is freed and its entry leaves the parent in the same way.
       const uint32_t block = f.block;
       PopNode();
-      file_->FreeBlock(block);
+      FreeNode(block);
       continue;
     }
     if (f.pos == 0 && left > 0 && !IsRootNode(f.node)) return FixSeparators(0);
@@ -160,7 +160,8 @@ VResult VBTree::Drop() {
     return operation.Finish(kVOk);
   }
   PushNode(root_, root, CheckNode(root, true) ? 0 : InUse(root));
-  while (depth_ > 0) DropStep();
+  // Each step answers only kVOk (a node left alone or freed) until the stack is empty.
+  while (depth_ > 0) (void)DropStep();
   root_ = 0;
   return operation.Finish(kVOk);
 }
@@ -185,6 +186,6 @@ VResult VBTree::DropStep() {
   }
   const uint32_t block = f.block;
   PopNode();
-  file_->FreeBlock(block);
+  FreeNode(block);
   return kVOk;
 }

@@ -32,7 +32,8 @@ bool IsBlockFileHeader(const uint8_t* h) {
 VBio::VBio(std::string path, VDir* parent) : VFile(std::move(path), parent) {}
 
 VBio::~VBio() {
-  if (IsOpen()) VBio::Close();
+  // Owners close their files and read the answer; this is the last resort.
+  if (IsOpen()) (void)VBio::Close();
 }
 
 void VBio::EnsureHeader() {
@@ -88,7 +89,8 @@ void VBio::StampUpdateTime() {
 
 void VBio::ForgetHeaderChanges() {
   if (!headerDirty_ || !IsOpen()) return;
-  ReadHeader();
+  // Whatever the read gives, the header is no longer marked changed and is never written back.
+  (void)ReadHeader();
   headerDirty_ = false;
 }
 
@@ -114,7 +116,8 @@ VResult VBio::Create(bool withParents) {
   }
   if (result == kVOk) result = SyncDirectory();
   if (result != kVOk) {
-    VFile::Remove();
+    // A file half made is no file; the creation's failure stays the answer.
+    (void)VFile::Remove();
     return result;
   }
   headerDirty_ = false;
@@ -140,7 +143,7 @@ VResult VBio::Open(bool readOnly) {
   if (result != kVOk) return result;
   result = ReadHeader();
   if (result != kVOk) {
-    VFile::Close();
+    (void)VFile::Close();  // nothing was written; the header's failure is the answer
     header_.fill(0);
     headerSet_ = false;
     return result;

@@ -9,7 +9,8 @@ VCio::VCio(std::string path, VCash* cache, VIOSync* owner, uint32_t fileKind, VD
 }
 
 VCio::~VCio() {
-  if (IsOpen()) VCio::Close();
+  // Owners close their files and read the answer; this is the last resort.
+  if (IsOpen()) (void)VCio::Close();
 }
 
 VResult VCio::Open(bool readOnly) {

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <vector>
 
+#include "base/VDebug.h"
 #include "base/VEndian.h"
 
 namespace {
@@ -154,7 +155,10 @@ void VCioFsp::MarkDirty(VCashBffr* buffer) {
   VCio::MarkDirty(buffer);
   // Reading the map block may make room in the cache: the block stays pinned meanwhile.
   Pin(buffer);
-  NoteUsageOf(buffer);
+  VResult noted = NoteUsageOf(buffer);
+  // A map entry that could not be updated only misleads the search for room, which checks every
+  // block it is led to and corrects its entry; the debug log keeps the failure.
+  if (noted != kVOk) LogFormat("...ERROR... VCioFsp::MarkDirty ec:%d", static_cast<int>(noted));
   Release(buffer);
 }
 
@@ -189,7 +193,8 @@ VCashBffr* VCioFsp::AllocSpace(uint8_t kind, uint32_t bytes, VResult* error) {
     if (buffer == nullptr) return nullptr;
     int32_t free = PayloadSize() - buffer->InUse();
     if (buffer->BlockKind() == kind && free >= static_cast<int64_t>(bytes)) return buffer;
-    SetEntry(block, EntryFor(buffer->BlockKind(), free));
+    // A correction that fails is made again the next time the search meets this block.
+    (void)SetEntry(block, EntryFor(buffer->BlockKind(), free));
     Release(buffer);
     rejected.push_back(block);
   }

@@ -45,7 +45,8 @@ VDBFile::~VDBFile() {
     result = FlushFiles(&step, &marked);
   }
   if (result != kVOk) LogFormat("...ERROR... VDBFile::Close ec:%d", result);
-  CloseFiles(result != kVOk);
+  // The destructor has no one to answer: a failure is in the debug log.
+  if (CloseFiles(result != kVOk) != kVOk) Log("...ERROR... VDBFile::Close closing the files");
 }
 
 int32_t VDBFile::FileNumber() const { return schema_->Number(); }
@@ -98,8 +99,9 @@ VResult VDBFile::CreateDBFile() {
   result = BuildIndex(index);
   if (result == kVOk) result = data.Create(false);
   if (result != kVOk) {
-    if (index.IsOpen()) index.Abandon();
-    if (index.Remove() == kVOk) index.SyncDirectory();
+    // The half-made index goes again; the creation's failure stays the answer.
+    if (index.IsOpen()) (void)index.Abandon();
+    if (index.Remove() == kVOk) (void)index.SyncDirectory();
     return result;
   }
   schema_->MarkCreated(true);
@@ -152,8 +154,8 @@ VResult VDBFile::EraseDBFile() {
   result = data.Remove();
   if (result == kVOk) result = data.SyncDirectory();
   if (result != kVOk) return result;
-  // A leftover backup belongs to the files just erased.
-  RemoveBackup();
+  // A leftover backup belongs to the files just erased; without them it is never replayed.
+  if (RemoveBackup() != kVOk) LogFormat("...ERROR... VDBFile::Erase backup of %s left", name_);
   schema_->MarkErased(true);
   schema_->MarkCreated(false);
   return kVOk;
@@ -171,7 +173,7 @@ VResult VDBFile::Open() {
   VResult result = index_->Open(readOnly_);
   if (result == kVOk) {
     result = data_->Open(readOnly_);
-    if (result != kVOk) index_->Close();
+    if (result != kVOk) (void)index_->Close();  // nothing was changed; the open's failure counts
   }
   if (result != kVOk) {
     data_.reset();
@@ -181,7 +183,7 @@ VResult VDBFile::Open() {
   result = Recover();
   if (result == kVOk) result = ReadDirectory();
   if (result != kVOk) {
-    CloseFiles(true);
+    (void)CloseFiles(true);  // abandoning closes nothing that could fail
     return result;
   }
   open_ = true;
@@ -201,7 +203,7 @@ VResult VDBFile::Recover() {
   result = backup.FileSize(&size);
   if (result == kVOk && size >= 4) result = backup.ReadAt(0, head, 4);
   if (result != kVOk) {
-    backup.Close();
+    (void)backup.Close();  // only read from
     return result;
   }
   const uint32_t mark = VGetU32(head);
@@ -211,15 +213,15 @@ VResult VDBFile::Recover() {
     result = readOnly_ ? kVReadOnlyFile : CheckBackup(backup, mark);
     if (result == kVOk) result = ReplayBackup(backup, mark);
     if (result != kVOk) {
-      backup.Close();
+      (void)backup.Close();  // only read from
       LogFormat("...ERROR... VDBFile::Recover %s ec:%d", BackupName(), result);
       return result;
     }
   } else if (readOnly_) {
-    backup.Close();
+    (void)backup.Close();  // only read from
     return kVOk;
   }
-  backup.Close();
+  (void)backup.Close();  // only read from
   result = backup.Remove();
   if (result == kVOk) result = backup.SyncDirectory();
   return result;
@@ -364,29 +366,33 @@ VResult VDBFile::UpgradeDirectory() {
   return kVOk;
 }
 
-void VDBFile::CloseFiles(bool discard) {
+VResult VDBFile::CloseFiles(bool discard) {
   access_.reset();
   keys_.Clear();
   map_.reset();
+  VResult result = kVOk;
   for (VCio* file : {static_cast<VCio*>(data_.get()), static_cast<VCio*>(index_.get())}) {
     if (file == nullptr || !file->IsOpen()) continue;
     if (discard) {
-      file->Abandon();
-    } else {
-      file->Close();
+      // Abandoning drops what is unwritten on purpose: only a close's failure counts.
+      (void)file->Abandon();
+      continue;
     }
+    VResult closed = file->Close();
+    if (result == kVOk) result = closed;
   }
   data_.reset();
   index_.reset();
   open_ = false;
   replayPending_ = false;
   SetChanged(false);
+  return result;
 }
 
 void VDBFile::Abandon() {
   if (!open_) return;
   LogFormat("...ERROR... VDBFile::Abandon %s", name_);
-  CloseFiles(true);
+  (void)CloseFiles(true);  // abandoning closes nothing that could fail
 }
 
 VResult VDBFile::Close() {
@@ -395,12 +401,12 @@ VResult VDBFile::Close() {
     // The last flush failed after its backup was complete: the backup is the file's state, and
     // the next open replays it.
     Log("...ERROR... VDBFile::Close changes left to the backup");
-    CloseFiles(true);
+    (void)CloseFiles(true);  // abandoning closes nothing that could fail
     return kVWriteFailed;
   }
-  if (NeedsFlush()) Flush();
-  CloseFiles(false);
-  return kVOk;
+  // A failing flush raises; a flush that returns has made the files durable.
+  if (NeedsFlush()) (void)Flush();
+  return CloseFiles(false);
 }
 
 // ---- flush ----
@@ -456,10 +462,11 @@ VResult VDBFile::FlushFiles(const char** step, bool* marked) {
   }
   VFile backup(BackupName(), folder);
   VResult result = WriteBackup(backup, step, marked);
-  if (backup.IsOpen()) backup.Close();
+  // WriteBackup closes the backup itself when it succeeds; this close follows a failure only.
+  if (backup.IsOpen()) (void)backup.Close();
   if (result != kVOk) {
     // Nothing was written in place: an incomplete backup is only in the way.
-    if (!*marked && backup.Remove() == kVOk) backup.SyncDirectory();
+    if (!*marked && backup.Remove() == kVOk) (void)backup.SyncDirectory();
     return result;
   }
   *step = "Flush(DATA)";

@@ -222,7 +222,7 @@ class VDBFile : public VIOSync, public VObj {
   VResult WriteBackup(VFile& backup, const char** step, bool* marked);
   // Flushes the predecessor (SetFlushFirst) when it has changes: 0 or its failure.
   VResult FlushPredecessor();
-  void CloseFiles(bool discard);
+  VResult CloseFiles(bool discard);
   [[noreturn]] void Fatal(const char* where, VResult code) const;
 
   // Records (VDBFileRecords.cpp).

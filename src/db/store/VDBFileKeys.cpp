@@ -2,6 +2,7 @@
 // records, the uniqueness check that runs before a record changes, and key sequences.
 #include <algorithm>
 
+#include "base/VDebug.h"
 #include "base/VEndian.h"
 #include "db/engine/VListMgr.h"
 #include "db/schema/VRecordView.h"
@@ -63,7 +64,8 @@ VResult VDBFile::MakeTrees(VCioMap* index, const VSch_DBKey& desc, std::unique_p
     result = (*reverse)->CreateRoot();
     if (result != kVOk) reverse->reset();
   }
-  if (result != kVOk && (*key)->Root() != 0) (*key)->Drop();
+  // A tree half made goes again; its blocks are only lost space should that fail.
+  if (result != kVOk && (*key)->Root() != 0) (void)(*key)->Drop();
   return result;
 }
 
@@ -216,12 +218,19 @@ VResult VDBFile::EnterKeys(const std::vector<int32_t>& numbers) {
 
 void VDBFile::DropUnentered(const std::vector<int32_t>& numbers) {
   VCashUpdate group(index_->Cache());
+  // Trees that were never entered in the directory: their blocks are only lost space should a drop
+  // fail, which the debug log then shows.
   for (int32_t number : numbers) {
-    if (VKeyObject* key = keys_.Key(number)) key->Drop();
-    if (VKeyObject* reverse = keys_.Reverse(number)) reverse->Drop();
+    if (VKeyObject* key = keys_.Key(number); key != nullptr && key->Drop() != kVOk) {
+      LogFormat("...ERROR... VDBFile::DropUnentered key %d", number);
+    }
+    if (VKeyObject* reverse = keys_.Reverse(number);
+        reverse != nullptr && reverse->Drop() != kVOk) {
+      LogFormat("...ERROR... VDBFile::DropUnentered reverse key %d", number);
+    }
     keys_.Remove(number);
   }
-  group.End();
+  if (group.End() != kVOk) Log("...ERROR... VDBFile::DropUnentered write-back");
 }
 
 VResult VDBFile::CreateAllKey() {

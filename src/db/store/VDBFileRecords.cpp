@@ -30,7 +30,8 @@ uint32_t VDBFile::GetUnique(int32_t n) {
   VCashUpdate group(index_->Cache());
   VCashBffr* directory = index_->GetBlock(1);
   if (directory == nullptr) {
-    group.End();
+    // Nothing changed inside the bracket: its end has nothing to write back that matters here.
+    (void)group.End();
     return 0;
   }
   uint8_t* counter = directory->Data() + kSerialOffset + 4 * n;
@@ -38,7 +39,8 @@ uint32_t VDBFile::GetUnique(int32_t n) {
   VPutU32(counter, value);
   index_->MarkDirty(directory);
   index_->Release(directory);
-  group.End();
+  // A serial number whose counter could not be written back is not handed out.
+  if (group.End() != kVOk) return 0;
   return value;
 }
 
@@ -76,8 +78,8 @@ VResult VDBFile::InsRecord(VHolder* user, std::span<const uint8_t> image, uint32
     if (user != nullptr) user->TakeHold(FileNumber(), number);
     *r = number;
   }
-  group.End();
-  return result;
+  VResult ended = group.End();
+  return result == kVOk ? ended : result;
 }
 
 VResult VDBFile::DelRecord(VHolder* user, uint32_t r) {
@@ -90,8 +92,8 @@ VResult VDBFile::DelRecord(VHolder* user, uint32_t r) {
     VResult keys = UpdateKeys(r, oldImage_.data(), nullptr);
     if (keys != kVOk) Fatal("VDBFile::DelRecord", keys);
   }
-  group.End();
-  return result;
+  VResult ended = group.End();
+  return result == kVOk ? ended : result;
 }
 
 VResult VDBFile::UpdRecord(VHolder* user, uint32_t r, std::span<const uint8_t> image) {
@@ -110,8 +112,8 @@ VResult VDBFile::UpdRecord(VHolder* user, uint32_t r, std::span<const uint8_t> i
     VResult keys = UpdateKeys(r, oldImage_.data(), image.data());
     if (keys != kVOk) Fatal("VDBFile::UpdRecord", keys);
   }
-  group.End();
-  return result;
+  VResult ended = group.End();
+  return result == kVOk ? ended : result;
 }
 
 // The unchecked variants are bracketed as well: an eviction in the middle of one would otherwise
@@ -130,8 +132,8 @@ VResult VDBFile::I_InsRecord(std::span<const uint8_t> image, uint32_t* r) {
     if (keys != kVOk) Fatal("VDBFile::I_InsRecord", keys);
     *r = number;
   }
-  group.End();
-  return result;
+  VResult ended = group.End();
+  return result == kVOk ? ended : result;
 }
 
 VResult VDBFile::I_DelRecord(uint32_t r) {
@@ -143,8 +145,8 @@ VResult VDBFile::I_DelRecord(uint32_t r) {
     VResult keys = UpdateKeys(r, oldImage_.data(), nullptr);
     if (keys != kVOk) Fatal("VDBFile::I_DelRecord", keys);
   }
-  group.End();
-  return result;
+  VResult ended = group.End();
+  return result == kVOk ? ended : result;
 }
 
 VResult VDBFile::I_UpdRecord(uint32_t r, std::span<const uint8_t> image) {
@@ -158,8 +160,8 @@ VResult VDBFile::I_UpdRecord(uint32_t r, std::span<const uint8_t> image) {
     VResult keys = UpdateKeys(r, oldImage_.data(), image.data());
     if (keys != kVOk) Fatal("VDBFile::I_UpdRecord", keys);
   }
-  group.End();
-  return result;
+  VResult ended = group.End();
+  return result == kVOk ? ended : result;
 }
 
 // ---- items read in place ----

@@ -39,6 +39,6 @@ VResult VKeySeq::Read(std::vector<uint8_t>* key, std::vector<uint32_t>* records)
   records->resize(static_cast<size_t>(entry.count));
   for (int32_t i = 0; i < entry.count; ++i) (*records)[i] = VGetU24(entry.records + 3 * i);
   // The entry is read; a broken next node is reported by the next read.
-  Remember(Next());
+  (void)Remember(Next());
   return kVOk;
 }

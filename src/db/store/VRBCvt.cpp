@@ -4,6 +4,7 @@
 #include <cstring>
 #include <vector>
 
+#include "base/VDebug.h"
 #include "base/VEndian.h"
 #include "db/store/VCioMap.h"
 #include "db/store/VDBCodes.h"
@@ -87,13 +88,19 @@ void VRBCvt::UndoNumber(uint32_t r) {
   if (r != last_ || last_ == 0) return;
   --last_;
   if (count_ > 0) --count_;
-  WriteCounts();
+  // The counts in memory are right; a directory block that cannot be reached now gets them with
+  // the next change that writes the counts.
+  if (WriteCounts() != kVOk)
+    Log("...ERROR... VRBCvt::UndoNumber the counts wait for a later write");
 }
 
 void VRBCvt::NoteKeptNumber(uint32_t r) {
   ++count_;
   last_ = std::max(last_, r);
-  WriteCounts();
+  // As in UndoNumber: the counts in memory are right and are written with the next change.
+  if (WriteCounts() != kVOk) {
+    Log("...ERROR... VRBCvt::NoteKeptNumber the counts wait for a later write");
+  }
 }
 
 uint32_t VRBCvt::BlockOf(uint32_t r) {
@@ -124,7 +131,8 @@ uint32_t VRBCvt::NewNode(int level) {
   if (block == 0) return 0;
   VCashBffr* node = index_->NewBlock(block);
   if (node == nullptr) {
-    index_->FreeBlock(block);
+    // A block that cannot be given back is only lost space; the failure to take it is the answer.
+    (void)index_->FreeBlock(block);
     return 0;
   }
   node->SetBlockHeader(kNodeKind, static_cast<uint8_t>(level), 0);
@@ -138,7 +146,8 @@ VResult VRBCvt::Grow(VCashBffr* root) {
   if (copy == 0) return kVNoRecordBlock;
   VCashBffr* moved = index_->NewBlock(copy);
   if (moved == nullptr) {
-    index_->FreeBlock(copy);
+    // A block that cannot be given back is only lost space; the failure to take it is the answer.
+    (void)index_->FreeBlock(copy);
     return kVNoRecordBlock;
   }
   std::memcpy(moved->Data(), root->Data(), static_cast<size_t>(moved->Size()));

@@ -138,7 +138,8 @@ void VRio::DropPage(size_t page) {
   ++changes_;
   count_ -= p.count;
   if (held_ != nullptr && heldBlock_ == p.block) ReleaseHeld();
-  if (work_ != nullptr && p.block != 0) work_->FreeBlock(p.block);
+  // A work-file page that cannot be given back is only lost space in a file made afresh.
+  if (work_ != nullptr && p.block != 0) (void)work_->FreeBlock(p.block);
   p = Page();
 }
 
@@ -169,7 +170,8 @@ VRio::PageAccess::PageAccess(VRio* rio, size_t page, bool write) : rio_(rio), wr
     uint32_t block = rio->work_->AllocBlock();
     buffer_ = block == 0 ? nullptr : rio->work_->NewBlock(block);
     if (buffer_ == nullptr) {
-      if (block != 0) rio->work_->FreeBlock(block);
+      // As above: only lost space in the work file; the failure to take it is the answer.
+      if (block != 0) (void)rio->work_->FreeBlock(block);
       error_ = kVNoRecordBlock;
       return;
     }
@@ -419,7 +421,9 @@ VResult VRMap::And(const VRMap& other) {
   VCriticalLock holdOther(other.lock_);
   if (other.pageSize_ != pageSize_) {
     for (uint32_t r = Next(0); r != 0; r = Next(r)) {
-      if (!other.Test(r)) Remove(r);
+      if (other.Test(r)) continue;
+      VResult removed = Remove(r);
+      if (removed != kVOk) return removed;
     }
     return kVOk;
   }

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <functional>
 #include <map>
 #include <memory>
 #include <string>
@@ -42,6 +43,10 @@ struct EngineOptions {
   bool commandLog = false;
   bool security = false;
   int32_t cacheKilobytes = 300;
+  bool dataDictionaryFlag = true;  // the stored "DDD" switch
+  bool valueFileFlag = true;       // the stored "VALUE" switch
+  // Makes the engine from the configuration's path; a plain VBSBoss when empty.
+  std::function<std::unique_ptr<VBSBoss>(const std::string&)> makeEngine;
 };
 
 class EngineEnv {
@@ -75,16 +80,20 @@ class EngineEnv {
 
  private:
   void Start() {
-    engine_ = std::make_unique<VBSBoss>(dir_ / "Varnex.conf");
+    const std::string config = dir_ / "Varnex.conf";
+    engine_ = options_.makeEngine ? options_.makeEngine(config) : std::make_unique<VBSBoss>(config);
     VMSD* main = engine_->Config()->MainSection();
     main->SetTransactionLog(options_.transactionLog, false);
     main->SetCommandLog(options_.commandLog, false);
     main->SetSecurity(options_.security, false);
     main->SetCacheSize(options_.cacheKilobytes, false);
+    main->SetDataDictionary(options_.dataDictionaryFlag, false);
+    main->SetValueFile(options_.valueFileFlag, false);
     handle_ = std::make_unique<VDBHandle>(engine_.get());
   }
   void Stop(bool closeFirst) {
-    if (handle_ != nullptr && closeFirst) handle_->Close();
+    // A test that checks the close calls it itself; here it only must not be skipped.
+    if (handle_ != nullptr && closeFirst) (void)handle_->Close();
     handle_.reset();
     engine_.reset();
   }

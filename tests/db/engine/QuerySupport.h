@@ -99,7 +99,7 @@ class PeopleFile {
     uint32_t count = 0;
     const VResult result = file_->SetMake(&sets_, Bytes(statement), &id, &count);
     if (size != nullptr) *size = count;
-    return result == kVOk ? id : result;
+    return result == kVOk ? id : static_cast<int32_t>(result);
   }
   // The members of a set in its order, read by position.
   std::vector<uint32_t> Members(int32_t id) {

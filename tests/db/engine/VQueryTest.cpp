@@ -108,6 +108,22 @@ TEST_F(VQuery, ListsWithAndWithoutParentheses) {
   ExpectBoth("kprice", "price", "1.50, -2, 7", {6, 7});
 }
 
+// A list or range of which some values carry markers means any of its values, each compared by its
+// own markers: markers first, in the middle and last, through keys and through items alike.
+TEST_F(VQuery, ValuesWithMarkersInListsAndRangesMeanAnyOfThem) {
+  ExpectBoth("name", "I:name", "\"ab\"?, \"zed\"", {1, 2});
+  ExpectBoth("name", "I:name", "\"zed\", ?\"by\", \"cab\"", {3, 4});
+  ExpectBoth("name", "I:name", "\"cab\", \"zed\", !\"zxabyz\"!", {2, 3, 4});
+  ExpectBoth("name", "I:name", "(?\"" + Sj("語") + "\", \"" + Sj("表") + "\")", {6, 7, 9});
+  ExpectBoth("name", "I:name", "\"ab\"? - \"cab\"", {1, 2, 3});
+  ExpectBoth("name", "I:name", "\"xaby\" ~ ?\"ab\"?", {1, 2, 3, 4});
+  // Combined with other conditions like any operand.
+  EXPECT_EQ(people_.Query("[name] = \"ab\"?, \"cab\" and [kprice] = 1000000 - 1500000"),
+            (Members{1, 2}));
+  // Without markers a list still compares whole values.
+  ExpectBoth("name", "I:name", "\"ab\", \"cab\"", {2, 3});
+}
+
 TEST_F(VQuery, UserSetsAreOperandsThatNeverChange) {
   const int32_t a = people_.Make("[kcode] = a, b");                // 1 2 3 6
   const int32_t b = people_.Make("[kprice] = 1500000 - 2000001");  // 2 3 4

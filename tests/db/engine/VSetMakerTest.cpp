@@ -68,14 +68,25 @@ TEST(VSetMakerSyntax, EveryFormIsShownCanonically) {
 
 TEST(VSetMakerSyntax, MarkersChooseTheMatchKind) {
   const std::pair<const char*, int> cases[] = {
-      {"\"x\"", 16},  {"\"x\"?", 17},  {"?\"x\"", 18},        {"?\"x\"?", 19},      {"\"x\"!", 25},
-      {"!\"x\"", 26}, {"!\"x\"!", 27}, {"\"x\" - \"y\"", 32}, {"\"x\", \"y\"", 64},
+      {"\"x\"", 16},        {"\"x\"?", 17},        {"?\"x\"", 18},         {"?\"x\"?", 19},
+      {"\"x\"!", 25},       {"!\"x\"", 26},        {"!\"x\"!", 27},        {"\"x\" - \"y\"", 32},
+      {"\"x\", \"y\"", 64}, {"\"x\"?, \"y\"", 64}, {"\"x\", ?\"y\"?", 64}, {"!\"x\" - \"y\"", 32},
   };
   for (const auto& [value, kind] : cases) {
     VSetMaker maker;
     ASSERT_EQ(maker.Parse(Bytes(std::string("[a] = ") + value)), kVOk) << value;
     EXPECT_EQ(FirstCondition(maker).Value().MatchKind(), kind) << value;
   }
+}
+
+TEST(VSetMakerSyntax, ListsAndRangesKeepTheMarkersOfEachValue) {
+  EXPECT_EQ(Shown("[a] = \"x\"?, \"y\", ?\"z\""), Shown("[a] = (\"x\"? \"y\" ?\"z\")"));
+  const std::string shown = Shown("[a] = \"x\"?, \"y\", ?\"z\"");
+  EXPECT_NE(shown, "FAIL");
+  EXPECT_EQ(Shown(shown), shown);
+  EXPECT_NE(shown.find("\"x\"?"), std::string::npos) << shown;
+  EXPECT_NE(shown.find("?\"z\""), std::string::npos) << shown;
+  EXPECT_EQ(Shown("[a] = \"x\"? - !\"y\""), "[a] = \"x\"? - !\"y\"");
 }
 
 TEST(VSetMakerSyntax, DoubleByteCharactersAreNeverTakenForSyntax) {
@@ -131,8 +142,6 @@ TEST(VSetMakerSyntax, BadStatementsFailAsAWhole) {
       "[name] = \"abc",
       "[name] = ?\"a\"!",
       "[name] = ?abc",
-      "[name] = \"a\"? - \"b\"",
-      "[name] = \"a\"?, \"b\"",
       "[name] = (\"a\", \"b\"",
       "[name] = (\"a\"; \"b\")",
       "[name] = \"a\"\"b",

@@ -133,6 +133,18 @@ TEST_F(VSort, NumbersRangesCaseAndMissingValues) {
   EXPECT_EQ(SortAll("name(9-12)"), (Members{8, 1, 2, 3, 4, 5, 6, 7, 9, 10}));
 }
 
+// Ignoring case folds small letters up, as every case-blind comparison of the system does: the
+// characters between "Z" and "a" ("[", "\\", "]", "^", "_", "`") sort after every letter.
+TEST_F(VSort, IgnoringCaseSortsTheSignsBetweenTheCasesAfterTheLetters) {
+  const char* names[] = {"a_", "aZ", "a[", "a`", "az", "a^", "a\\", "a]", "ab", "AB"};
+  for (const char* name : names) people_.Insert({{1, name}});
+  // aZ and az tie (ascending record numbers), ab and AB tie, then the six signs in byte order.
+  EXPECT_EQ(SortAll("name%AS"), (Members{9, 10, 2, 5, 3, 7, 8, 6, 1, 4}));
+  EXPECT_EQ(SortAll("name%DS"), (Members{4, 1, 6, 8, 7, 3, 2, 5, 9, 10}));
+  // Exact comparison is plain byte order.
+  EXPECT_EQ(SortAll("name"), (Members{10, 2, 3, 7, 8, 6, 1, 4, 9, 5}));
+}
+
 TEST_F(VSort, DescriptionsAndTheirErrors) {
   for (const char* name : {"b", "c", "a"}) people_.Insert({{1, name}, {2, name}});
   const int32_t id = people_.Make("all");

@@ -51,7 +51,7 @@ FileState StateOf(VDBHandle& db) {
     state.records[r] = ImageOf(record);
   }
   EXPECT_EQ(result, kVEnd);
-  db.PhysicalCancel(kPeople, read);
+  EXPECT_EQ(db.PhysicalCancel(kPeople, read), kVOk);
   for (int key = 1; key <= 2; ++key) {
     int32_t sequence = 0;
     result = db.KeyLocate(kPeople, key, "", &sequence);
@@ -61,7 +61,7 @@ FileState StateOf(VDBHandle& db) {
       state.keys[key - 1].emplace_back(value, numbers);
     }
     EXPECT_EQ(result, kVEnd);
-    db.KeyCancel(kPeople, sequence);
+    EXPECT_EQ(db.KeyCancel(kPeople, sequence), kVOk);
   }
   return state;
 }
@@ -307,7 +307,7 @@ TEST(VTransactionTest, AFatalStorageErrorStopsTheDatabaseUntilItIsOpenedAgain) {
   ASSERT_EQ(db.Delete(kPeople, 1), kVOk);
 
   VSetWritePointHook(FailAtBackupSync);
-  EXPECT_THROW(db.Flush(), VFailure);
+  EXPECT_THROW((void)db.Flush(), VFailure);
   VSetWritePointHook(nullptr);
   VRecord record;
   EXPECT_EQ(db.Read(kPeople, 2, &record), kVEngineStopped);

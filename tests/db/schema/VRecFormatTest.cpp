@@ -75,15 +75,15 @@ TEST(VRecFormatTest, CompilesTheLanguageAndRefusesWhatItIsNot) {
 
 TEST(VRecFormatTest, BinaryIntegersForMemoryStructures) {
   VRecord r;
-  Add(r, 2, kVTypeInteger, "1");
+  EXPECT_EQ(Add(r, 2, kVTypeInteger, "1"), kVOk);
   EXPECT_EQ(Unpack(r, "[2] %4i;"), std::string("\x01\x00\x00\x00", 4));
   VRecord empty;
   EXPECT_EQ(Unpack(empty, "[2] %4i;"), std::string(4, '\0'));
 
   VRecord three;
-  Add(three, 8, kVTypeInteger, "1");
-  Add(three, 8, kVTypeInteger, "2");
-  Add(three, 8, kVTypeInteger, "-1");
+  EXPECT_EQ(Add(three, 8, kVTypeInteger, "1"), kVOk);
+  EXPECT_EQ(Add(three, 8, kVTypeInteger, "2"), kVOk);
+  EXPECT_EQ(Add(three, 8, kVTypeInteger, "-1"), kVOk);
   EXPECT_EQ(Unpack(three, "[8(1-5)] %2i;"), std::string("\x01\x00\x02\x00\xFF\xFF\0\0\0\0", 10));
   EXPECT_EQ(Unpack(three, "[8(3)] %2i;"), std::string("\xFF\xFF", 2));
   EXPECT_EQ(Unpack(three, "[8(2-3)] %1i;"), std::string("\x02\xFF", 2));
@@ -100,9 +100,9 @@ TEST(VRecFormatTest, BinaryIntegersForMemoryStructures) {
 
 TEST(VRecFormatTest, DelimitedFieldsAndTerminators) {
   VRecord r;
-  Add(r, 1, kVTypeString, "abc");
-  Add(r, 3, kVTypeDateTime, "19510722102030");
-  Add(r, 4, kVTypeNumber, "12.5");
+  EXPECT_EQ(Add(r, 1, kVTypeString, "abc"), kVOk);
+  EXPECT_EQ(Add(r, 3, kVTypeDateTime, "19510722102030"), kVOk);
+  EXPECT_EQ(Add(r, 4, kVTypeNumber, "12.5"), kVOk);
   EXPECT_EQ(Unpack(r, "[1] %sn [2] %sn [3] %on [4] %nn /r;"), std::string("abc\0\0"
                                                                           "1951/07/22 10:20:30\0"
                                                                           "12.5\0\r",
@@ -132,9 +132,9 @@ TEST(VRecFormatTest, DelimitedFieldsAndTerminators) {
 
 TEST(VRecFormatTest, RepeatTerminatorsCarryAllOccurrences) {
   VRecord r;
-  Add(r, 5, kVTypeString, "x");
-  Add(r, 5, kVTypeString, Sj("日本"));
-  Add(r, 5, kVTypeString, "z");
+  EXPECT_EQ(Add(r, 5, kVTypeString, "x"), kVOk);
+  EXPECT_EQ(Add(r, 5, kVTypeString, Sj("日本")), kVOk);
+  EXPECT_EQ(Add(r, 5, kVTypeString, "z"), kVOk);
   const std::string format = "[5(/t)] %s, [6(/t)] %s /n;";
   std::string out = Unpack(r, format);
   EXPECT_EQ(out, "x" + Sj("日本") + "z\t\t" + std::string(1, '\0'));
@@ -170,7 +170,7 @@ TEST(VRecFormatTest, RecordTerminatorEndsTheRecordEarly) {
 
 TEST(VRecFormatTest, FixedWidthFieldsAndFillers) {
   VRecord r;
-  Add(r, 1, kVTypeString, "hello");
+  EXPECT_EQ(Add(r, 1, kVTypeString, "hello"), kVOk);
   Bytes letter = {kVTypeChar, 'Y'};
   ASSERT_EQ(r.AddValue(2, letter.data(), 2), kVOk);
   Bytes packet = {kVTypePacket, 0, 3, 'p', 'q', 'r'};
@@ -210,7 +210,7 @@ TEST(VRecFormatTest, PackNeverReadsPastTheBlockAndErrorsPassThrough) {
   EXPECT_EQ(full.OccurrenceCount(4), 255);
   // Unpacking into a block that is too small reports it.
   VRecord text;
-  Add(text, 1, kVTypeString, "0123456789");
+  EXPECT_EQ(Add(text, 1, kVTypeString, "0123456789"), kVOk);
   uint8_t small[4];
   int32_t length = 0;
   EXPECT_EQ(text.Unpack("[1] %s;", small, sizeof small, &length), -29);

@@ -131,9 +131,9 @@ TEST(VRecordTest, AddValueRefusesMalformedValues) {
 
 TEST(VRecordTest, LoadRefusesCorruptBuffersWithoutReadingOutside) {
   VRecord good;
-  AddText(good, 2, "ab");
-  AddText(good, 2, "cd");
-  AddText(good, 5, "e");
+  EXPECT_EQ(AddText(good, 2, "ab"), kVOk);
+  EXPECT_EQ(AddText(good, 2, "cd"), kVOk);
+  EXPECT_EQ(AddText(good, 5, "e"), kVOk);
   Bytes image = Image(good);
   VRecord r;
   ASSERT_EQ(r.Load(image.data(), static_cast<int32_t>(image.size())), kVOk);
@@ -142,7 +142,7 @@ TEST(VRecordTest, LoadRefusesCorruptBuffersWithoutReadingOutside) {
 
   auto refused = [&](Bytes bad) {
     VRecord loaded;
-    AddText(loaded, 1, "old");
+    EXPECT_EQ(AddText(loaded, 1, "old"), kVOk);
     VResult result = loaded.Load(bad.data(), static_cast<int32_t>(bad.size()));
     return result == kVRecordCorrupt && Image(loaded) == Bytes({0, 0});
   };
@@ -180,9 +180,9 @@ TEST(VRecordTest, LoadRefusesCorruptBuffersWithoutReadingOutside) {
 
 TEST(VRecordTest, MatchLooksAtEveryValueOfTheItem) {
   VRecord r;
-  AddText(r, 2, "apple");
-  AddText(r, 2, Sj("りんご"));
-  Add(r, 4, Value(kVTypeNumber, "10"));
+  EXPECT_EQ(AddText(r, 2, "apple"), kVOk);
+  EXPECT_EQ(AddText(r, 2, Sj("りんご")), kVOk);
+  EXPECT_EQ(Add(r, 4, Value(kVTypeNumber, "10")), kVOk);
   auto match = [&](int item, int op, const std::string& operand) {
     return r.Match(item, op, static_cast<int32_t>(operand.size()),
                    reinterpret_cast<const uint8_t*>(operand.data()));
@@ -197,10 +197,10 @@ TEST(VRecordTest, MatchLooksAtEveryValueOfTheItem) {
 
 TEST(VRecordTest, KeyValuesForOneAndSeveralItems) {
   VRecord r;
-  AddText(r, 1, "ab");
-  AddText(r, 1, "c");
-  Add(r, 2, Bytes{kVTypeFlag, 1});
-  Add(r, 3, Bytes{kVTypePacket, 0, 1, 'p'});
+  EXPECT_EQ(AddText(r, 1, "ab"), kVOk);
+  EXPECT_EQ(AddText(r, 1, "c"), kVOk);
+  EXPECT_EQ(Add(r, 2, Bytes{kVTypeFlag, 1}), kVOk);
+  EXPECT_EQ(Add(r, 3, Bytes{kVTypePacket, 0, 1, 'p'}), kVOk);
   uint8_t buffer[kVMaxKeyValues];
   int32_t count = 0, length = 0;
   const uint8_t one[] = {1};
@@ -222,10 +222,10 @@ TEST(VRecordTest, KeyValuesForOneAndSeveralItems) {
 
   // Several long values join to at most 255 bytes, never ending in half a character.
   VRecord big;
-  AddText(big, 1, std::string(200, 'x'));
+  EXPECT_EQ(AddText(big, 1, std::string(200, 'x')), kVOk);
   std::string kanji;
   for (int i = 0; i < 60; ++i) kanji += Sj("漢");
-  AddText(big, 2, kanji);  // joined, the 255th byte is a lead byte
+  EXPECT_EQ(AddText(big, 2, kanji), kVOk);  // joined, the 255th byte is a lead byte
   const uint8_t two[] = {1, 2};
   ASSERT_EQ(big.KeyValue(two, &count, buffer, sizeof buffer, &length), kVOk);
   EXPECT_EQ(count, 1);
@@ -235,9 +235,9 @@ TEST(VRecordTest, KeyValuesForOneAndSeveralItems) {
 
 TEST(VRecordTest, TaggedValuesAndValueText) {
   VRecord r;
-  AddText(r, 1, "name");
-  Add(r, 3, Value(kVTypeDate, "19510722"));
-  Add(r, 4, Value(kVTypeInteger, "-15"));
+  EXPECT_EQ(AddText(r, 1, "name"), kVOk);
+  EXPECT_EQ(Add(r, 3, Value(kVTypeDate, "19510722")), kVOk);
+  EXPECT_EQ(Add(r, 4, Value(kVTypeInteger, "-15")), kVOk);
   uint8_t buffer[64];
   int32_t length = 0;
   const uint8_t items[] = {1, 2, 3};
@@ -278,7 +278,7 @@ TEST(VRecordTest, SetValueFromTextAndCopies) {
 
   VRecord copy(r);
   EXPECT_EQ(Image(copy), Image(r));
-  AddText(copy, 9, "only in the copy");
+  EXPECT_EQ(AddText(copy, 9, "only in the copy"), kVOk);
   EXPECT_EQ(r.OccurrenceCount(9), 0);
   r = copy;
   EXPECT_EQ(Text(r, 9, 1), "only in the copy");

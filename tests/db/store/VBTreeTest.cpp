@@ -432,7 +432,7 @@ TEST(VBTree, ASixthLevelIsNeverBuiltAndTheRefusedInsertChangesNothing) {
   {
     TempDir logDir(true);
     StartLog("trees", false);
-    EXPECT_THROW(Insert(*tree, Text(255, limit), limit + 1), VFailure);
+    EXPECT_THROW((void)Insert(*tree, Text(255, limit), limit + 1), VFailure);
     StopLog();
     std::ifstream log("trees.log");
     std::string text((std::istreambuf_iterator<char>(log)), std::istreambuf_iterator<char>());

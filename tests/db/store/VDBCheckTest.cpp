@@ -11,6 +11,7 @@
 #include <sstream>
 
 #include "../engine/EngineSupport.h"
+#include "RecordFileSupport.h"
 #include "base/VEndian.h"
 #include "db/schema/VSchema.h"
 
@@ -180,6 +181,72 @@ TEST_F(VDBCheckTest, RandomDamageIsReportedNeverFollowed) {
   // Damage in unused bytes goes unseen; most lands where it matters.
   EXPECT_GT(reported, kRounds / 2);
   EXPECT_EQ(Check(), "");
+}
+
+}  // namespace
+
+namespace {
+
+// Fills an open record file with small records numbered from to to.
+void FillTo(std::unique_ptr<VDBFile>& file, uint32_t from, uint32_t to) {
+  for (uint32_t i = from; i <= to; ++i) {
+    uint32_t r = 0;
+    ASSERT_EQ(file->InsRecord(nullptr, RecordImage(8, i), &r), kVOk);
+    ASSERT_EQ(r, i);
+  }
+}
+
+std::string Problems(RecordFileEnv& env) {
+  VDBCheck check(&env.Config());
+  std::string text;
+  if (check.CheckFile(env.Schema()) != 0) {
+    for (const std::string& p : check.Problems()) text += p + "\n";
+  }
+  return text;
+}
+
+// Once record numbers pass 10000 within a leaf's reach, the record map allocates the next leaf
+// ahead: an empty leaf above the last number is a normal state at every index block size, after
+// imports of 10,500 to 100,000 records, while a leaf above the last number that sends a record
+// somewhere is still found.
+TEST(VDBCheckRecordMap, LeavesAllocatedAheadAreSoundAndRecordsAboveTheLastAreNot) {
+  for (uint16_t block : {2048, 4096, 8192, 16384, 32768}) {
+    SCOPED_TRACE("index blocks of " + std::to_string(block) + " bytes");
+    RecordFileEnv env(false, 2000);
+    env.Schema().SetBlockSizes(block, 4096);
+    std::unique_ptr<VDBFile> file = env.CreateAndOpen();
+    uint32_t last = 0;
+    for (uint32_t count : {10500u, 30000u, block == 2048 ? 100000u : 30000u}) {
+      if (count == last) continue;
+      FillTo(file, last + 1, count);
+      last = count;
+      ASSERT_EQ(file->Close(), kVOk);
+      EXPECT_EQ(Problems(env), "") << count << " records";
+      ASSERT_EQ(file->Open(), kVOk);
+    }
+    ASSERT_EQ(file->Close(), kVOk);
+  }
+  // Record 10,500 with 2048-byte blocks lies in leaf 15 of a level-1 root; leaf 16 is allocated
+  // ahead. Sending its first number to a data block is a record above the last number.
+  RecordFileEnv env(false, 2000);
+  std::unique_ptr<VDBFile> file = env.CreateAndOpen();
+  FillTo(file, 1, 10500);
+  ASSERT_EQ(file->Close(), kVOk);
+  ASSERT_EQ(Problems(env), "");
+  std::string index = Slurp(env.IndexPath());
+  auto at = [](uint32_t b) { return 512 + static_cast<size_t>(b) * 2048; };
+  const uint32_t root = VGetU24(reinterpret_cast<const uint8_t*>(index.data()) + at(1) + 4);
+  ASSERT_EQ(static_cast<uint8_t>(index[at(root) + 1]), 1) << "a level-1 root";
+  const uint32_t ahead =
+      VGetU24(reinterpret_cast<const uint8_t*>(index.data()) + at(root) + 4 + 48);
+  ASSERT_NE(ahead, 0u) << "leaf 16 allocated ahead";
+  // Its first entry, counted in use, sends record 10896 to data block 1.
+  index[at(ahead) + 2] = 0;
+  index[at(ahead) + 3] = 3;
+  index[at(ahead) + 4 + 2] = 1;
+  Spill(env.IndexPath(), index);
+  EXPECT_NE(Problems(env).find("the record map sends record 10896"), std::string::npos)
+      << Problems(env);
 }
 
 }  // namespace

@@ -105,7 +105,7 @@ class RecordFileCrash : public ::testing::TestWithParam<Crash> {};
   for (int32_t i = 0; i < crash.firstSteps; ++i) {
     if (!work.Step(file.get())) _exit(11);
   }
-  if (crash.firstSteps > 0) file->Flush();
+  if (crash.firstSteps > 0 && file->Flush() != kVOk) _exit(12);
   gKill = KillSwitch{true, crash.point, crash.occurrence, 0, reportFd, false, 0};
   VSetWritePointHook(KillAtPoint);
   for (int32_t i = 0; i < crash.secondSteps; ++i) {
@@ -114,7 +114,7 @@ class RecordFileCrash : public ::testing::TestWithParam<Crash> {};
     if (!work.Step(file.get())) _exit(11);
   }
   gKill.step = work.Steps();
-  file->Flush();
+  if (file->Flush() != kVOk) _exit(12);
   _exit(20);  // the switch never fired
 }
 

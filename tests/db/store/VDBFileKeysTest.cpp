@@ -245,7 +245,7 @@ TEST(VDBFileKeys, ACrashDuringABuildLeavesTheKeyAbsentOrWhole) {
       gBuildKill = BuildKill{after, 0};
       VSetWritePointHook(KillAtWrite);
       if (file->CreateKey(2) != kVOk) _exit(11);
-      file->Close();
+      if (file->Close() != kVOk) _exit(12);
       _exit(0);
     }
     int status = 0;

@@ -23,7 +23,7 @@ std::string gBackupPath;
 
 void CaptureBackup(VWritePoint point, const VFile& file, uint32_t) {
   if (point != VWritePoint::kBackupRemove && point != VWritePoint::kBackupMark) return;
-  file.PlatformPath(&gBackupPath);
+  EXPECT_EQ(file.PlatformPath(&gBackupPath), kVOk);
   if (point == VWritePoint::kBackupRemove) gBackup = RawBytes(gBackupPath);
 }
 
@@ -363,15 +363,17 @@ TEST(VDBFileRecovery, RandomGarbageInIndexAndDataBlocksNeverEscapesABlock) {
     ++opened;
     std::vector<uint8_t> image;
     const uint32_t last = std::min<uint32_t>(file->MaxRNbr(), 3000);
-    for (uint32_t r = 1; r <= last; ++r) file->GetRecord(r, &image);
+    // Any answer will do on damaged files: what is tested is that nothing crashes.
+    for (uint32_t r = 1; r <= last; ++r) (void)file->GetRecord(r, &image);
     VPSRead read(file->DataFile());
     uint32_t r = 0;
     for (int i = 0; i < 100 && read.Read(&r, &image) == kVOk; ++i) {
     }
-    file->DelRecord(nullptr, 3);
-    file->UpdRecord(nullptr, 4, Span(RecordImage(2000, 4)));
-    file->InsRecord(nullptr, Span(RecordImage(100, 5)), &r);
-    file->Close();
+    // As above: any answer will do.
+    (void)file->DelRecord(nullptr, 3);
+    (void)file->UpdRecord(nullptr, 4, Span(RecordImage(2000, 4)));
+    (void)file->InsRecord(nullptr, Span(RecordImage(100, 5)), &r);
+    (void)file->Close();
   }
   EXPECT_GT(opened, 10);  // most rounds reach the map and record blocks
 }

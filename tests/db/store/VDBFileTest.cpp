@@ -212,7 +212,7 @@ TEST(VDBFile, RefusesWorkOnClosedAndReadOnlyFiles) {
   EXPECT_EQ(file->InsRecord(nullptr, Span(image), &r), kVFileNotOpen);
   EXPECT_EQ(file->GetRecord(1, &image), kVFileNotOpen);
   EXPECT_EQ(file->CreateAllKey(), kVFileNotOpen);
-  EXPECT_THROW(file->Flush(), VFailure);
+  EXPECT_THROW((void)file->Flush(), VFailure);
   ASSERT_EQ(file->CreateDBFile(), kVOk);
   ASSERT_EQ(file->Open(), kVOk);
   r = Insert(*file, image);
