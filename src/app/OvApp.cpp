@@ -8,7 +8,9 @@
 #include "gt/OGTWindow.h"
 #include "template/OFTApp.h"
 #include "template/OFTBuild.h"
+#include "template/OFTForm.h"
 #include "template/OFTPool.h"
+#include "template/OFTSearch.h"
 
 OvApp::OvApp(OvAEnv* env) : env_(env) {}
 
@@ -44,5 +46,27 @@ void OvApp::ShowForm(const char* formName) {
   }
   std::unique_ptr<OGTWindow> window = BuildWindow(Template(), formName);
   if (window == nullptr) return;
+  OGTWindow* built = window.get();
   AddChild(window.release(), -1);
+  if (auto* database = dynamic_cast<OGTDBWindow*>(built)) database->Bind(this, handle_);
+}
+
+void OvApp::RunScript(const VString& script, OGTDBWindow* window) {
+  if (script.IsEmpty()) return;
+  // The script runs from a copy: a command may replace the item that held it.
+  const std::string text(script.View());
+  OvScript run(this, window);
+  run.Run(text.data(), text.size());
+}
+
+bool OvApp::FormSearch(const char* formName, int32_t* file, std::string* statement) const {
+  const OFTApp* app = Template();
+  if (app == nullptr || formName == nullptr) return false;
+  const OFTForm* form = app->FindForm(formName);
+  if (form == nullptr || form->SearchName().IsEmpty()) return false;
+  const OFTSearch* search = app->FindSearch(std::string(form->SearchName().View()).c_str());
+  if (search == nullptr) return false;
+  *file = search->DBFileNbr();
+  *statement = std::string(search->Statement().View());
+  return true;
 }

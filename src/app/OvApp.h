@@ -8,13 +8,15 @@
 
 #include "app/OvNamedObj.h"
 #include "gt/OGTCompositItem.h"
+#include "gt/OGTDBWindow.h"
+#include "script/OvScript.h"
 
 class OFTApp;
 class OGTWindow;
 class OvAEnv;
 class VDBHandle;
 
-class OvApp : public OvNamedObj, public OGTCompositItem {
+class OvApp : public OvNamedObj, public OGTCompositItem, public OGTDBApp, public OvScriptApp {
  public:
   static constexpr uint32_t kKindCode = OvKindCode("OVAp");
 
@@ -29,11 +31,19 @@ class OvApp : public OvNamedObj, public OGTCompositItem {
   // name and appends it. A name that matches no form, or a form that cannot be built, opens
   // nothing.
   virtual void ShowForm(const char* formName);
+  // A database window is then bound to the application and the database handle: it runs its
+  // form's named search and shows the first record.
   // The first open plain, dialog or database window whose title equals the form name exactly;
   // null when none (a window whose title is empty is never found).
   virtual OGTWindow* FindOpenForm(const char* formName) const;
   // This application's template in the environment's pool (by name); null when it is gone.
   OFTApp* Template() const;
+
+  // Runs a script for a database window of this application, to its end.
+  void RunScript(const VString& script, OGTDBWindow* window) override;
+  bool FormSearch(const char* formName, int32_t* file, std::string* statement) const override;
+  const OFTApp* AppTemplate() const override { return Template(); }
+  VDBHandle* DBHandle() const override { return handle_; }
 
   OvAEnv* Env() const { return env_; }
   VDBHandle* Handle() const { return handle_; }

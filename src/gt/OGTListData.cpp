@@ -83,3 +83,26 @@ void OGTListData_String::AppendRow(std::string_view text) {
 }
 
 const char* OGTListData_String::RowText(int32_t row) const { return texts_.StringAt(row); }
+
+void OGTDrawCellText(OGTContext* context, const OGTRect& cell, std::string_view text) {
+  if (context == nullptr || text.empty()) return;
+  OGTRegion saved;
+  context->GetClip(saved);
+  OGTRect clip = cell;
+  if (!saved.IsEmpty()) {
+    OGTRect outer;
+    saved.GetBounds(outer);
+    clip.Intersect(outer);
+  }
+  if (clip.IsEmpty(true)) return;
+  context->SetClip(OGTRegion(clip));
+  OGTRect at = cell;
+  at.Inset(1, 1);
+  at.Offset(3, 0);
+  context->DrawText(text, at);
+  if (saved.IsEmpty()) {
+    context->ClearClip();
+  } else {
+    context->SetClip(saved);
+  }
+}

@@ -15,6 +15,10 @@ class OGTContext;
 class OGTList;
 class OGTRect;
 
+// Draws a cell's text inset by one unit and moved 3 units right, clipped to the cell (within any
+// clip already set, which is restored afterwards).
+void OGTDrawCellText(OGTContext* context, const OGTRect& cell, std::string_view text);
+
 class OGTListData : public VObj {
  public:
   OGTListData();

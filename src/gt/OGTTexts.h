@@ -1,5 +1,6 @@
 // The toolkit's own texts shown to the user: message box titles and captions, the example of
-// condition statements, face names and the file chooser filter. Held as Shift-JIS bytes.
+// condition statements, face names, the file chooser filter and the texts of database forms. Held
+// as Shift-JIS bytes.
 #pragma once
 
 #include <cstddef>
@@ -20,6 +21,12 @@ enum OGTTextId : size_t {
   kOGTTextFaceMinchoP,    // proportional mincho face
   kOGTTextFaceGothic,     // fixed-pitch gothic face
   kOGTTextChooserFilter,  // filter of both file choosers: pairs of label and pattern
+  kOGTTextNoResult,       // corner of a database list without a record set
+  kOGTTextSetId,          // record-set history list: the set column
+  kOGTTextStatement,      // record-set history list: the statement column
+  kOGTTextCount,          // record-set history list: the count column
+  kOGTTextDeleteEntry,    // question before a record-set history entry is deleted
+  kOGTTextFindFailed,     // error box of a failed find
 };
 
 const std::string& OGTText(OGTTextId id);

@@ -23,7 +23,12 @@ class OGTCursorImp {
   virtual void SetShape(int32_t shape);
 };
 
-// Format code of a BMP file image held in memory, the only one accepted from memory.
+// Format codes of image data held in memory. Every platform side reads BMP; the others are read
+// where the platform has a reader for them (an image a side cannot read fails to load).
+constexpr int32_t kOGTImageFormatJpeg = 1;
+constexpr int32_t kOGTImageFormatGif = 2;
+constexpr int32_t kOGTImageFormatPng = 3;
+constexpr int32_t kOGTImageFormatPict = 4;
 constexpr int32_t kOGTImageFormatBmp = 5;
 
 class OGTImageImp {

@@ -2,6 +2,9 @@
 
 #include <sys/stat.h>
 
+#include <fstream>
+#include <vector>
+
 #include "base/VString.h"
 #include "gt/OGTGraphics.h"
 #include "gt/imp/OGTPlatformRules.h"
@@ -50,28 +53,57 @@ void OGTHeadlessCursorImp::SetShape(int32_t shape) {
 void OGTHeadlessImageImp::Draw(OGTContextImp* context, const OGTRect& rect) {
   auto* headless = dynamic_cast<OGTHeadlessContextImp*>(context);
   if (headless != nullptr && IsLoaded()) {
-    headless->RecordImage(rect, bmp_.Width(), bmp_.Height());
+    int32_t width = 0;
+    int32_t height = 0;
+    GetSize(width, height);
+    headless->RecordImage(rect, width, height);
   }
 }
 
+void OGTHeadlessImageImp::Reset() {
+  bmp_.Reset();
+  probe_ = OGTImageProbe();
+}
+
+bool OGTHeadlessImageImp::Load(const uint8_t* bytes, size_t length, int32_t format) {
+  Reset();
+  if (format == kOGTImageFormatBmp) return bmp_.Decode(bytes, length);
+  if (format == 0 && bmp_.Decode(bytes, length)) return true;
+  return OGTProbeImage(bytes, length, format, &probe_);
+}
+
 bool OGTHeadlessImageImp::LoadFromMemory(const uint8_t* bytes, size_t length, int32_t format) {
-  if (format != kOGTImageFormatBmp) {
-    bmp_.Reset();
+  if (format != kOGTImageFormatBmp && format != kOGTImageFormatPng &&
+      format != kOGTImageFormatJpeg && format != kOGTImageFormatGif) {
+    Reset();
     return false;
   }
-  return bmp_.Decode(bytes, length);
+  return Load(bytes, length, format);
 }
 
 bool OGTHeadlessImageImp::LoadFromFile(const char* name) {
   std::string path;
-  if (name == nullptr || OGTToNativePath(name, &path) != kVOk) {
-    bmp_.Reset();
-    return false;
-  }
-  return bmp_.DecodeFile(path);
+  Reset();
+  if (name == nullptr || OGTToNativePath(name, &path) != kVOk) return false;
+  std::ifstream in(path, std::ios::binary);
+  if (!in) return false;
+  // Image files are read whole; one beyond this size is refused rather than read.
+  constexpr std::streamsize kMaxFile = 256 << 20;
+  in.seekg(0, std::ios::end);
+  const std::streamsize size = in.tellg();
+  if (size <= 0 || size > kMaxFile) return false;
+  in.seekg(0);
+  std::vector<uint8_t> bytes(static_cast<size_t>(size));
+  if (!in.read(reinterpret_cast<char*>(bytes.data()), size)) return false;
+  return Load(bytes.data(), bytes.size(), 0);
 }
 
 void OGTHeadlessImageImp::GetSize(int32_t& width, int32_t& height) const {
+  if (probe_.format != 0) {
+    width = probe_.width;
+    height = probe_.height;
+    return;
+  }
   width = bmp_.Width();
   height = bmp_.Height();
 }

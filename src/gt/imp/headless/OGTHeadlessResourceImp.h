@@ -8,6 +8,7 @@
 #include <string>
 
 #include "gt/imp/OGTBmp.h"
+#include "gt/imp/OGTImageProbe.h"
 #include "gt/imp/OGTResourceImp.h"
 
 class OGTHeadlessScreen;
@@ -28,13 +29,21 @@ class OGTHeadlessImageImp : public OGTImageImp {
   void Draw(OGTContextImp* context, const OGTRect& rect) override;
   bool LoadFromMemory(const uint8_t* bytes, size_t length, int32_t format) override;
   bool LoadFromFile(const char* name) override;
-  bool IsLoaded() const override { return !bmp_.IsEmpty(); }
+  bool IsLoaded() const override { return !bmp_.IsEmpty() || probe_.format != 0; }
   void GetSize(int32_t& width, int32_t& height) const override;
 
   const OGTBmp& Bitmap() const { return bmp_; }
+  // The format of a loaded PNG, JPEG or GIF image (whose pixels this side does not decode); 0
+  // for a BMP image or none.
+  int32_t ProbedFormat() const { return probe_.format; }
 
  private:
+  void Reset();
+  // BMP data is decoded; PNG, JPEG and GIF data is accepted by its header.
+  bool Load(const uint8_t* bytes, size_t length, int32_t format);
+
   OGTBmp bmp_;
+  OGTImageProbe probe_;
 };
 
 class OGTHeadlessSoundImp : public OGTSoundImp {

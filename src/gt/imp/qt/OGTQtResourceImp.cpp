@@ -1,5 +1,7 @@
 #include "gt/imp/qt/OGTQtResourceImp.h"
 
+#include <climits>
+
 #include <QApplication>
 #include <QFile>
 #include <QFileDialog>
@@ -65,10 +67,20 @@ void OGTQtImageImp::Draw(OGTContextImp* context, const OGTRect& rect) {
 
 bool OGTQtImageImp::LoadFromMemory(const uint8_t* bytes, size_t length, int32_t format) {
   image_ = QImage();
-  if (format != kOGTImageFormatBmp || bytes == nullptr) return false;
-  OGTBmp bmp;
-  if (!bmp.Decode(bytes, length)) return false;
-  image_ = OGTQtImageFromBmp(bmp);
+  if (bytes == nullptr || length > static_cast<size_t>(INT32_MAX)) return false;
+  if (format == kOGTImageFormatBmp) {
+    OGTBmp bmp;
+    if (!bmp.Decode(bytes, length)) return false;
+    image_ = OGTQtImageFromBmp(bmp);
+    return !image_.isNull();
+  }
+  const char* kind = format == kOGTImageFormatJpeg  ? "JPEG"
+                     : format == kOGTImageFormatGif ? "GIF"
+                     : format == kOGTImageFormatPng ? "PNG"
+                                                    : nullptr;
+  if (kind == nullptr) return false;
+  // Qt's own readers, told the format, so that data of another kind is not taken for it.
+  image_.loadFromData(bytes, static_cast<int>(length), kind);
   return !image_.isNull();
 }
 

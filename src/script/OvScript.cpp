@@ -1,0 +1,260 @@
+#include "script/OvScript.h"
+
+#include <string>
+
+#include "base/VDebug.h"
+#include "db/schema/VRecord.h"
+#include "gt/OGTDBWindow.h"
+#include "gt/OGTSound.h"
+#include "script/OvScriptParams.h"
+#include "script/OvScriptText.h"
+
+namespace {
+
+struct CommandName {
+  const char* name;
+  OvCommand command;
+};
+
+constexpr CommandName kCommands[] = {
+    {"@AskFind", OvCommand::kAskFind},
+    {"@ExecFind", OvCommand::kExecFind},
+    {"@ExecFieldFind", OvCommand::kExecFieldFind},
+    {"@ExecSubFind", OvCommand::kExecSubFind},
+    {"@InsertRec", OvCommand::kInsertRec},
+    {"@UpdateRec", OvCommand::kUpdateRec},
+    {"@DeleteRec", OvCommand::kDeleteRec},
+    {"@CommitWork", OvCommand::kCommitWork},
+    {"@CancelWork", OvCommand::kCancelWork},
+    {"@SelectIdx", OvCommand::kSelectIdx},
+    {"@ShowForm", OvCommand::kShowForm},
+    {"@Quit", OvCommand::kQuit},
+    {"@PlaySound", OvCommand::kPlaySound},
+    {"@ShowRefHistory", OvCommand::kShowRefHistory},
+    {"@ShowFindHistory", OvCommand::kShowFindHistory},
+    {"@ShowRecSetHistory", OvCommand::kShowRecSetHistory},
+    {"@CreateDB", OvCommand::kCreateDB},
+    {"@DataInput", OvCommand::kDataInput},
+    {"@DataOutput", OvCommand::kDataOutput},
+    {"@SetEnable", OvCommand::kSetEnable},
+    {"@SetVisible", OvCommand::kSetVisible},
+    {"@SelectFindWord", OvCommand::kSelectFindWord},
+    {"@FieldEdit", OvCommand::kFieldEdit},
+};
+
+// Parses the list into a block of the command's own and reports whether it was well formed; the
+// command of a later stage only checks its list for now.
+template <class Params, class... Extra>
+bool Parses(std::string_view list, Extra... extra) {
+  Params params;
+  return OvParseParams(list, &params, extra...);
+}
+
+}  // namespace
+
+OvCommand OvCommandOf(std::string_view name) {
+  for (const CommandName& entry : kCommands) {
+    if (name == entry.name) return entry.command;
+  }
+  return OvCommand::kNone;
+}
+
+bool OvCommandNeedsApp(OvCommand command) {
+  switch (command) {
+    case OvCommand::kExecFind:
+    case OvCommand::kExecFieldFind:
+    case OvCommand::kExecSubFind:
+    case OvCommand::kQuit:
+    case OvCommand::kShowRefHistory:
+    case OvCommand::kDataInput:
+    case OvCommand::kDataOutput:
+    case OvCommand::kSetEnable:
+    case OvCommand::kSetVisible:
+    case OvCommand::kSelectFindWord:
+    case OvCommand::kFieldEdit:
+      return true;
+    default:
+      return false;
+  }
+}
+
+OvScript::OvScript(OvScriptApp* app, OGTDBWindow* window) : app_(app), window_(window) {}
+
+OvScript::~OvScript() = default;
+
+void OvScript::Run(const char* text, size_t length) {
+  if (text == nullptr) return;
+  OvStatementReader reader(std::string_view(text, length));
+  std::string statement;
+  while (reader.Next(&statement)) RunStatement(statement);
+}
+
+void OvScript::RunStatement(std::string_view statement) {
+  if (window_ == nullptr) return;
+  OvTokenReader tokens(statement);
+  const OvScriptToken name = tokens.Next();
+  if (name.kind != OvScriptToken::kWord) return;
+  const OvCommand command = OvCommandOf(name.text);
+  if (command == OvCommand::kNone) return;
+  if (OvCommandNeedsApp(command) && app_ == nullptr) return;
+  Dispatch(command, tokens.Rest());
+}
+
+void OvScript::NotAvailable(std::string_view name) {
+  LogFormat("OvScript: %s is not available in this version; nothing was done", std::string(name));
+  Beep();
+}
+
+void OvScript::Dispatch(OvCommand command, std::string_view list) {
+  switch (command) {
+    case OvCommand::kShowRefHistory:
+      ShowRefHistory(list);
+      return;
+    case OvCommand::kShowFindHistory:
+      ShowFindHistory(list);
+      return;
+    case OvCommand::kShowRecSetHistory:
+      ShowRecSetHistory(list);
+      return;
+    default:
+      break;
+  }
+  // The commands of the later stages: a well-formed list is told that the command is missing.
+  bool wellFormed = false;
+  const char* name = "";
+  switch (command) {
+    case OvCommand::kAskFind:
+      wellFormed = Parses<OvAskFindParams>(list);
+      name = "@AskFind";
+      break;
+    case OvCommand::kExecFind:
+      wellFormed = Parses<OvExecFindParams>(list);
+      name = "@ExecFind";
+      break;
+    case OvCommand::kExecFieldFind:
+      wellFormed = Parses<OvExecFieldFindParams>(list);
+      name = "@ExecFieldFind";
+      break;
+    case OvCommand::kExecSubFind:
+      wellFormed = Parses<OvExecSubFindParams>(list);
+      name = "@ExecSubFind";
+      break;
+    case OvCommand::kInsertRec:
+      wellFormed = Parses<OvEditRecParams>(list, false);
+      name = "@InsertRec";
+      break;
+    case OvCommand::kUpdateRec:
+      wellFormed = Parses<OvEditRecParams>(list, false);
+      name = "@UpdateRec";
+      break;
+    case OvCommand::kDeleteRec:
+      wellFormed = Parses<OvEditRecParams>(list, true);
+      name = "@DeleteRec";
+      break;
+    case OvCommand::kCommitWork:
+      wellFormed = OvParseEmptyParams(list);
+      name = "@CommitWork";
+      break;
+    case OvCommand::kCancelWork:
+      wellFormed = OvParseEmptyParams(list);
+      name = "@CancelWork";
+      break;
+    case OvCommand::kSelectIdx:
+      wellFormed = Parses<OvSelectIdxParams>(list);
+      name = "@SelectIdx";
+      break;
+    case OvCommand::kShowForm:
+      wellFormed = Parses<OvShowFormParams>(list);
+      name = "@ShowForm";
+      break;
+    case OvCommand::kQuit:
+      wellFormed = Parses<OvQuitParams>(list);
+      name = "@Quit";
+      break;
+    case OvCommand::kPlaySound:
+      wellFormed = Parses<OvPlaySoundParams>(list);
+      name = "@PlaySound";
+      break;
+    case OvCommand::kCreateDB:
+      wellFormed = Parses<OvCreateDBParams>(list);
+      name = "@CreateDB";
+      break;
+    case OvCommand::kDataInput:
+      wellFormed = Parses<OvDataInputParams>(list);
+      name = "@DataInput";
+      break;
+    case OvCommand::kDataOutput:
+      wellFormed = Parses<OvDataOutputParams>(list);
+      name = "@DataOutput";
+      break;
+    case OvCommand::kSetEnable:
+      wellFormed = Parses<OvSetEnableParams>(list);
+      name = "@SetEnable";
+      break;
+    case OvCommand::kSetVisible:
+      wellFormed = Parses<OvSetVisibleParams>(list);
+      name = "@SetVisible";
+      break;
+    case OvCommand::kSelectFindWord:
+      wellFormed = Parses<OvSelectFindWordParams>(list);
+      name = "@SelectFindWord";
+      break;
+    case OvCommand::kFieldEdit:
+      wellFormed = Parses<OvFieldEditParams>(list);
+      name = "@FieldEdit";
+      break;
+    default:
+      return;
+  }
+  if (wellFormed) NotAvailable(name);
+}
+
+// ---- the history commands ----
+
+void OvScript::ShowRefHistory(std::string_view list) {
+  OvHistoryParams params;
+  if (!OvParseParams(list, &params, true)) return;
+  window_->ClearFindWords();
+  if (params.setToCID.empty() || params.type == OvHistoryType::kOther) {
+    Beep();
+    return;
+  }
+  OvRecHistory& history = window_->RecHistory();
+  const OvRecRef* entry = params.type == OvHistoryType::kPrev ? history.Prev() : history.Next();
+  if (entry == nullptr) {
+    Beep();
+    return;
+  }
+  VRecord record;
+  bool failed = false;
+  if (entry->file >= 1 && entry->record != 0) {
+    failed = window_->RecordSet().ReadRecord(entry->file, entry->record, &record) != kVOk;
+    if (failed) record.Clear();
+  }
+  // An empty record clears the listed items.
+  const bool empty = record.ItemCount() <= 0;
+  // A failing item is reported by the window; the record is shown in the others all the same.
+  (void)window_->ShowRecordIn(empty ? nullptr : &record, params.setToCID);
+  window_->RunUpdateScript();
+  if (failed) Beep();
+}
+
+void OvScript::ShowFindHistory(std::string_view list) {
+  OvHistoryParams params;
+  if (!OvParseParams(list, &params, false)) return;
+  OvFindHistory& history = window_->FindHistory();
+  const OvFindHistoryElem* entry = params.type == OvHistoryType::kPrev   ? history.Prev()
+                                   : params.type == OvHistoryType::kNext ? history.Next()
+                                                                         : nullptr;
+  if (entry == nullptr || !window_->ShowFindHistoryEntry()) Beep();
+}
+
+void OvScript::ShowRecSetHistory(std::string_view list) {
+  OvHistoryParams params;
+  if (!OvParseParams(list, &params, false)) return;
+  OvRecSetHistory& history = window_->RecSetHistory();
+  const OvRecordSet* entry = params.type == OvHistoryType::kPrev   ? history.Prev()
+                             : params.type == OvHistoryType::kNext ? history.Next()
+                                                                   : nullptr;
+  if (entry == nullptr || !window_->ShowRecSetHistoryEntry()) Beep();
+}
