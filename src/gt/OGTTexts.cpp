@@ -34,6 +34,7 @@ const std::string& OGTText(OGTTextId id) {
       "件数",
       "選択されている項目を削除してもよろしいですか？",
       "検索できませんでした。",
+      "処理中にエラーが起こりました。処理を中止しました。",
   };
   return table[id];
 }

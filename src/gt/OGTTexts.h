@@ -27,6 +27,7 @@ enum OGTTextId : size_t {
   kOGTTextCount,          // record-set history list: the count column
   kOGTTextDeleteEntry,    // question before a record-set history entry is deleted
   kOGTTextFindFailed,     // error box of a failed find
+  kOGTTextInternalError,  // error box of a failure that reached the event loop
 };
 
 const std::string& OGTText(OGTTextId id);

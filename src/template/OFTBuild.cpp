@@ -1,5 +1,6 @@
 #include "template/OFTBuild.h"
 
+#include "gt/OGTDBWindow.h"
 #include "gt/OGTDialog.h"
 #include "gt/OGTWindow.h"
 #include "template/OFTApp.h"
@@ -43,8 +44,11 @@ std::unique_ptr<OGTWindow> BuildWindow(const OFTApp* app, const char* formName) 
     case OFTForm::kDialog:
       window = std::make_unique<OGTDialog>();
       break;
+    case OFTForm::kDatabaseWindow:
+      // Bound to its application and the database by the application that opens it.
+      window = std::make_unique<OGTDBWindow>();
+      break;
     default:
-      // Database windows are made by their own builder; other values name no window.
       return nullptr;
   }
   window->Create(form->Type(), nullptr);

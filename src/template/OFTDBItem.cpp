@@ -1,5 +1,10 @@
 #include "template/OFTDBItem.h"
 
+#include "gt/OGTDBField.h"
+#include "gt/OGTDBFieldMV.h"
+#include "gt/OGTDBHistoryList.h"
+#include "gt/OGTDBImageField.h"
+#include "gt/OGTDBList.h"
 #include "template/OFTStatement.h"
 
 namespace {
@@ -106,4 +111,70 @@ void OFTDBList::Describe(std::string& out) const {
   OFTDescribeLabels(out, labels_);
   OFTDescribeNumber(out, "ListLabelHeight", labelHeight_);
   OFTDescribeNumber(out, "ListLineHeight", lineHeight_);
+}
+
+// ---- building ----
+
+std::unique_ptr<OGTItem> OFTDBField::NewItem() const { return std::make_unique<OGTDBField>(); }
+
+void OFTDBField::Configure(OGTItem& item) const {
+  auto* field = dynamic_cast<OGTDBField*>(&item);
+  if (field == nullptr) return;
+  field->SetItemNumber(binding_.itemNbr);
+  field->SetOccurrence(binding_.ocrNbr);
+}
+
+std::unique_ptr<OGTItem> OFTDBFieldMV::NewItem() const {
+  return std::make_unique<OGTDBFieldMV>();
+}
+
+void OFTDBFieldMV::Configure(OGTItem& item) const {
+  auto* field = dynamic_cast<OGTDBFieldMV*>(&item);
+  if (field == nullptr) return;
+  field->SetItemNumber(binding_.itemNbr);
+  field->SetColumnWidth(lineWidth_ > 0 ? lineWidth_ : OGTDBFieldMV::kDefaultColumnWidth);
+  if (lineHeight_ > 0) field->SetRowHeight(lineHeight_);
+  field->SetHeaderHeight(0);
+  field->ShowScrollBars(true, true);
+}
+
+std::unique_ptr<OGTItem> OFTDBImageField::NewItem() const {
+  return std::make_unique<OGTDBImageField>();
+}
+
+void OFTDBImageField::Configure(OGTItem& item) const {
+  auto* field = dynamic_cast<OGTDBImageField*>(&item);
+  if (field == nullptr) return;
+  field->SetItemNumber(binding_.itemNbr);
+  field->SetOccurrence(binding_.ocrNbr);
+}
+
+std::unique_ptr<OGTItem> OFTDBHistoryList::NewItem() const {
+  return std::make_unique<OGTDBHistoryList>();
+}
+
+void OFTDBHistoryList::Configure(OGTItem& item) const {
+  auto* list = dynamic_cast<OGTDBHistoryList*>(&item);
+  if (list == nullptr) return;
+  list->SetStatementColumnWidth(lineWidth_ > 0 ? lineWidth_
+                                               : OGTDBHistoryList::kDefaultStatementWidth);
+  if (lineHeight_ > 0) list->SetRowHeight(lineHeight_);
+  list->SetHeaderHeight(18);
+  list->ShowScrollBars(true, true);
+}
+
+std::unique_ptr<OGTItem> OFTDBList::NewItem() const { return std::make_unique<OGTDBList>(); }
+
+void OFTDBList::Configure(OGTItem& item) const {
+  auto* list = dynamic_cast<OGTDBList*>(&item);
+  if (list == nullptr) return;
+  for (const OFTListLabel& label : labels_) {
+    if (label.heading.IsEmpty()) continue;
+    list->AddColumn(label.heading.CString(), static_cast<int16_t>(label.first), label.second);
+  }
+  list->SetHeaderHeight(labelHeight_);
+  if (lineHeight_ > 0) list->SetRowHeight(lineHeight_);
+  list->SetDoubleClickScript(doubleClickScript_.CString());
+  // The corner shows that no search has run until the list is given a record set.
+  list->Load(nullptr, {});
 }

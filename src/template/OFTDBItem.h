@@ -1,9 +1,10 @@
-// Templates of the items bound to a database file. They are read like every item template; the
-// items they describe are built by database form windows, so NewItem answers null for them here
-// and a plain window or dialog skips them.
+// Templates of the items bound to a database file. They are read like every item template and
+// built in any window (in a plain window they show nothing until a record is shown in them). The
+// styled-text field is read but not built yet.
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -26,6 +27,8 @@ class OFTDBField : public OFTItem {
   const char* Keyword() const override { return "DBField"; }
   bool SetProperty(std::string_view name, const VString& value) override;
   void Describe(std::string& out) const override;
+  std::unique_ptr<OGTItem> NewItem() const override;
+  void Configure(OGTItem& item) const override;
 
   int16_t ItemNbr() const { return binding_.itemNbr; }
   int16_t OcrNbr() const { return binding_.ocrNbr; }
@@ -40,6 +43,8 @@ class OFTDBFieldMV : public OFTItem {
   const char* Keyword() const override { return "DBMultiValueField"; }
   bool SetProperty(std::string_view name, const VString& value) override;
   void Describe(std::string& out) const override;
+  std::unique_ptr<OGTItem> NewItem() const override;
+  void Configure(OGTItem& item) const override;
 
   int16_t ItemNbr() const { return binding_.itemNbr; }
   int16_t LineWidth() const { return lineWidth_; }
@@ -71,6 +76,8 @@ class OFTDBImageField : public OFTItem {
   const char* Keyword() const override { return "DBImageField"; }
   bool SetProperty(std::string_view name, const VString& value) override;
   void Describe(std::string& out) const override;
+  std::unique_ptr<OGTItem> NewItem() const override;
+  void Configure(OGTItem& item) const override;
 
   int16_t ItemNbr() const { return binding_.itemNbr; }
   int16_t OcrNbr() const { return binding_.ocrNbr; }
@@ -85,6 +92,8 @@ class OFTDBHistoryList : public OFTItem {
   const char* Keyword() const override { return "DBHistoryList"; }
   bool SetProperty(std::string_view name, const VString& value) override;
   void Describe(std::string& out) const override;
+  std::unique_ptr<OGTItem> NewItem() const override;
+  void Configure(OGTItem& item) const override;
 
   int16_t LineWidth() const { return lineWidth_; }
   int16_t LineHeight() const { return lineHeight_; }
@@ -100,6 +109,8 @@ class OFTDBList : public OFTItem {
   const char* Keyword() const override { return "DBList"; }
   bool SetProperty(std::string_view name, const VString& value) override;
   void Describe(std::string& out) const override;
+  std::unique_ptr<OGTItem> NewItem() const override;
+  void Configure(OGTItem& item) const override;
 
   const VString& DoubleClickScript() const { return doubleClickScript_; }
   const std::vector<OFTListLabel>& Labels() const { return labels_; }

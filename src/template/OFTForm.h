@@ -19,6 +19,7 @@ class OFTForm : public OvNamedObj {
   // FormType values.
   static constexpr int32_t kPlainWindow = 1;
   static constexpr int32_t kDialog = 2;
+  static constexpr int32_t kDatabaseWindow = 3;
   static constexpr int32_t kDBWindow = 3;
 
   OFTForm();

@@ -10,6 +10,11 @@
 #include "base/VFile.h"
 #include "base/VPath.h"
 #include "gt/OGTButton.h"
+#include "gt/OGTDBField.h"
+#include "gt/OGTDBFieldMV.h"
+#include "gt/OGTDBImageField.h"
+#include "gt/OGTDBList.h"
+#include "gt/OGTDBWindow.h"
 #include "gt/OGTDialog.h"
 #include "gt/OGTList.h"
 #include "gt/OGTPlane.h"
@@ -112,11 +117,11 @@ TEST_F(BuildTest, APlainWindowGetsTheFormsSettingsAndItsItemsInOrder) {
   EXPECT_EQ(seen.width, 400);
   EXPECT_EQ(seen.height, 300);
 
-  // The database field is not built in a plain window; the others keep file order.
-  ASSERT_EQ(window->ChildCount(), 5);
-  const int32_t ids[] = {1, 2, 4, 5, 6};
-  const int32_t kinds[] = {11, 12, 13, 11, 13};
-  for (int32_t i = 0; i < 5; ++i) {
+  // A database field is built in a plain window as well; every item keeps file order.
+  ASSERT_EQ(window->ChildCount(), 6);
+  const int32_t ids[] = {1, 2, 3, 4, 5, 6};
+  const int32_t kinds[] = {11, 12, 1001, 13, 11, 13};
+  for (int32_t i = 0; i < 6; ++i) {
     EXPECT_EQ(window->ChildAt(i)->GetID(), ids[i]);
     EXPECT_EQ(window->ChildAt(i)->Kind(), kinds[i]);
     EXPECT_EQ(window->ChildAt(i)->Parent(), window.get());
@@ -174,15 +179,18 @@ TEST_F(BuildTest, FormTypesChooseTheWindowAndUnbuildableFormsGiveNothing) {
   EXPECT_EQ(seen.items[0].id, 7);
   EXPECT_EQ(seen.items[0].height, 4);
 
-  // Database windows are not built here; other form types name no window.
-  EXPECT_EQ(BuildWindow(app_, Sj("在庫一覧").c_str()), nullptr);
+  // FormType 3 is a database window; other form types name no window.
+  std::unique_ptr<OGTWindow> database = BuildWindow(app_, Sj("在庫一覧").c_str());
+  ASSERT_NE(database, nullptr);
+  EXPECT_EQ(database->Kind(), 1003);
+  EXPECT_NE(dynamic_cast<OGTDBWindow*>(database.get()), nullptr);
   EXPECT_EQ(BuildWindow(app_, Sj("型なし").c_str()), nullptr);
   EXPECT_EQ(BuildWindow(app_, Sj("型七").c_str()), nullptr);
   EXPECT_EQ(BuildWindow(app_, Sj("ない").c_str()), nullptr);
   EXPECT_EQ(BuildWindow(app_, nullptr), nullptr);
   EXPECT_EQ(BuildWindow(nullptr, "a"), nullptr);
   size_t windows = factory_.Screen().TopLevels().size();
-  EXPECT_EQ(windows, 1u);
+  EXPECT_EQ(windows, 2u);
 }
 
 TEST_F(BuildTest, RebuildingAWindowReplacesItsItemsAndMayKeepItsPosition) {
@@ -211,10 +219,10 @@ TEST_F(BuildTest, RebuildingAWindowReplacesItsItemsAndMayKeepItsPosition) {
   seen = factory_.Screen().Snapshot(window.get());
   EXPECT_EQ(seen.x, 10);
   EXPECT_EQ(seen.y, 20);
-  EXPECT_EQ(window->ChildCount(), 5);
+  EXPECT_EQ(window->ChildCount(), 6);
   BuildFormItems(nullptr, other, false);
   BuildFormItems(window.get(), nullptr, false);
-  EXPECT_EQ(window->ChildCount(), 5);
+  EXPECT_EQ(window->ChildCount(), 6);
 }
 
 TEST_F(BuildTest, EveryPlainItemKindOfTheSampleFileIsBuiltWithItsOwnSettings) {
@@ -225,14 +233,36 @@ TEST_F(BuildTest, EveryPlainItemKindOfTheSampleFileIsBuiltWithItsOwnSettings) {
   ASSERT_NE(app, nullptr);
   std::unique_ptr<OGTWindow> window = BuildWindow(app, Sj("顧客一覧").c_str());
   ASSERT_NE(window, nullptr);
-  // Items 1 to 10 are plain kinds; 11 to 16 are bound to the database and not built here.
-  const int32_t kinds[] = {11, 12, 13, 3, 4, 5, 14, 16, 19, 20};
-  ASSERT_EQ(window->ChildCount(), 10);
-  for (int32_t i = 0; i < 10; ++i) {
-    EXPECT_EQ(window->ChildAt(i)->GetID(), i + 1);
+  // Items 1 to 10 are plain kinds; 11 to 16 are bound to the database, built in any window
+  // (the styled-text field, 13, is not built yet).
+  const int32_t kinds[] = {11, 12, 13, 3, 4, 5, 14, 16, 19, 20, 1001, 1004, 1006, 1007, 1002};
+  const int32_t ids[] = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 14, 15, 16};
+  ASSERT_EQ(window->ChildCount(), 15);
+  for (int32_t i = 0; i < 15; ++i) {
+    EXPECT_EQ(window->ChildAt(i)->GetID(), ids[i]);
     EXPECT_EQ(window->ChildAt(i)->Kind(), kinds[i]) << i;
-    EXPECT_TRUE(window->ChildAt(i)->IsVisible()) << i;
+    if (i < 10) {
+      EXPECT_TRUE(window->ChildAt(i)->IsVisible()) << i;
+    }
   }
+  // The bound items carry their database items and occurrences.
+  auto* field = dynamic_cast<OGTDBField*>(window->FindByID(11));
+  ASSERT_NE(field, nullptr);
+  EXPECT_EQ(field->ItemNumber(), 2);
+  EXPECT_EQ(field->Occurrence(), 1);
+  auto* values = dynamic_cast<OGTDBFieldMV*>(window->FindByID(12));
+  ASSERT_NE(values, nullptr);
+  EXPECT_EQ(values->ItemNumber(), 5);
+  EXPECT_EQ(values->ColumnWidth(), 150);
+  EXPECT_EQ(values->RowHeight(), 18);
+  EXPECT_EQ(values->HeaderHeight(), 0);
+  auto* image = dynamic_cast<OGTDBImageField*>(window->FindByID(14));
+  ASSERT_NE(image, nullptr);
+  EXPECT_EQ(image->ItemNumber(), 7);
+  auto* records = dynamic_cast<OGTDBList*>(window->FindByID(16));
+  ASSERT_NE(records, nullptr);
+  EXPECT_GT(records->ColumnCount(), 0);
+  EXPECT_EQ(records->PositionText(), Sj("検索結果なし"));
   OGTSeen seen = factory_.Screen().Snapshot(window.get());
   OGTSeenItem line = SeenItem(seen, 4);
   EXPECT_EQ(line.y, 40);

@@ -3,6 +3,7 @@
 #include "gt/OGTGraphics.h"
 #include "gt/OGTItem.h"
 #include "gt/OGTWindow.h"
+#include "gt/imp/OGTGuard.h"
 
 OGTItemImp::OGTItemImp() = default;
 OGTItemImp::~OGTItemImp() = default;
@@ -64,20 +65,24 @@ void OGTItemImp::ChildAdded(OGTItemImp*, int32_t) {}
 void OGTItemImp::ChildRemoved(OGTItemImp*) {}
 
 void OGTItemImp::PaintCallback(OGTContext* context) {
-  if (item_ != nullptr) item_->Draw(context);
+  if (item_ == nullptr) return;
+  OGTGuarded("paint", [&] { item_->Draw(context); }, true);
 }
 
 void OGTItemImp::MouseCallback(OGTEvent* event) {
-  if (item_ != nullptr) item_->OnMouse(event);
+  if (item_ == nullptr) return;
+  OGTGuarded("mouse", [&] { item_->OnMouse(event); });
 }
 
 void OGTItemImp::KeyCallback(OGTEvent* event, bool& handled) {
   handled = false;
-  if (item_ != nullptr) item_->OnKey(event, handled);
+  if (item_ == nullptr) return;
+  OGTGuarded("key", [&] { item_->OnKey(event, handled); });
 }
 
 void OGTItemImp::Notify(int32_t code) {
-  if (item_ != nullptr) item_->OnEvent(item_, code);
+  if (item_ == nullptr) return;
+  OGTGuarded("event", [&] { item_->OnEvent(item_, code); });
 }
 
 void OGTItemImp::DeleteWithItem(OGTItemImp* imp) {
@@ -93,7 +98,11 @@ void OGTItemImp::DeleteWithItem(OGTItemImp* imp) {
 bool OGTItemImp::CloseAtUserRequest(OGTItemImp* imp) {
   if (imp == nullptr) return false;
   auto* window = dynamic_cast<OGTWindow*>(imp->item_);
-  if (window != nullptr && !window->CanClose()) return false;
-  DeleteWithItem(imp);
-  return true;
+  bool closed = false;
+  OGTGuarded("close", [&] {
+    if (window != nullptr && !window->CanClose()) return;
+    closed = true;
+    DeleteWithItem(imp);
+  });
+  return closed;
 }

@@ -9,6 +9,7 @@
 #include "gt/OGTDialog.h"
 #include "gt/OGTEvent.h"
 #include "gt/OGTList.h"
+#include "gt/imp/OGTGuard.h"
 #include "gt/imp/headless/OGTHeadlessContextImp.h"
 #include "gt/imp/headless/OGTHeadlessControlImp.h"
 #include "gt/imp/headless/OGTHeadlessScreen.h"
@@ -170,7 +171,7 @@ void OGTHeadlessUser::Mouse(OGTItem* item, OGTHeadlessNode* surface, int16_t typ
   if (item->Imp() != nullptr) {
     item->Imp()->MouseCallback(&event);
   } else {
-    item->OnMouse(&event);
+    OGTGuarded("mouse", [&] { item->OnMouse(&event); });
   }
 }
 

@@ -15,6 +15,7 @@
 #include "gt/OGTEvent.h"
 #include "gt/OGTGraphics.h"
 #include "gt/imp/OGTControlImp.h"
+#include "gt/imp/OGTGuard.h"
 #include "gt/imp/OGTWindowImp.h"
 #include "gt/imp/qt/OGTQtContextImp.h"
 #include "gt/imp/qt/OGTQtInput.h"
@@ -186,7 +187,9 @@ OGTItem* OwnerlessAt(OGTItem* item, const OGTPoint& point) {
 
 void OGTQtNode::PaintWithOwnerless(OGTContext* context) {
   AsImp().PaintCallback(context);
-  if (OGTItem* item = NodeItem()) DrawOwnerless(item, context);
+  if (OGTItem* item = NodeItem()) {
+    OGTGuarded("paint", [&] { DrawOwnerless(item, context); }, true);
+  }
 }
 
 bool OGTQtNode::MouseWithOwnerless(QWidget* receiver, QMouseEvent* event) {
@@ -196,7 +199,7 @@ bool OGTQtNode::MouseWithOwnerless(QWidget* receiver, QMouseEvent* event) {
   mouse.SetContext(context.get());
   OGTItem* target = NodeItem() != nullptr ? OwnerlessAt(NodeItem(), mouse.Point()) : nullptr;
   if (target != nullptr) {
-    target->OnMouse(&mouse);
+    OGTGuarded("mouse", [&] { target->OnMouse(&mouse); });
   } else {
     AsImp().MouseCallback(&mouse);
   }

@@ -2,7 +2,9 @@
 
 #include <QCoreApplication>
 #include <QEvent>
+#include <QTimer>
 
+#include "gt/imp/OGTGuard.h"
 #include "gt/imp/qt/OGTQtContextImp.h"
 #include "gt/imp/qt/OGTQtControlImp.h"
 #include "gt/imp/qt/OGTQtResourceImp.h"
@@ -94,4 +96,9 @@ std::unique_ptr<OGTSoundImp> OGTQtImpFactory::MakeSoundImp() {
 
 std::unique_ptr<OGTUDlogImp> OGTQtImpFactory::MakeUDlogImp() {
   return std::make_unique<OGTQtUDlogImp>(shared_);
+}
+
+void OGTQtImpFactory::Defer(std::function<void()> task) {
+  if (!task) return;
+  QTimer::singleShot(0, qApp, [task = std::move(task)] { OGTGuarded("deferred", task); });
 }

@@ -40,6 +40,8 @@ class OGTQtImpFactory : public OGTImpFactory {
   std::unique_ptr<OGTImageImp> MakeImageImp() override;
   std::unique_ptr<OGTSoundImp> MakeSoundImp() override;
   std::unique_ptr<OGTUDlogImp> MakeUDlogImp() override;
+  // Posts the task to the event loop.
+  void Defer(std::function<void()> task) override;
 
   // True once a modal wait ended because the application is quitting.
   bool Quitting() const;

@@ -1,0 +1,26 @@
+// The one guard between the platform's event loop and everything above it. Every entry from the
+// platform into the toolkit (an item event, a mouse or key event, a paint, a user's close request)
+// runs inside OGTGuarded: a failure that escapes it - the engine's failure exception, or any
+// standard exception - is written to the debug log and shown in the error box with its code, and
+// the player goes on. A failure met while painting is shown once the paint is over, since a modal
+// box cannot run inside a paint.
+#pragma once
+
+#include <exception>
+#include <utility>
+
+#include "base/VBase.h"
+
+// Logs the failure and shows the error box (now, or after the current paint when later is set).
+void OGTReportFailure(const char* where, int code, const char* what, bool later);
+
+template <class Body>
+void OGTGuarded(const char* where, Body&& body, bool painting = false) {
+  try {
+    std::forward<Body>(body)();
+  } catch (const VFailure& failure) {
+    OGTReportFailure(where, failure.Code(), failure.what(), painting);
+  } catch (const std::exception& failure) {
+    OGTReportFailure(where, -1, failure.what(), painting);
+  }
+}
