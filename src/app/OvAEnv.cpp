@@ -11,6 +11,7 @@
 #include "base/VSjis.h"
 #include "db/engine/VBSBoss.h"
 #include "db/engine/VDBHandle.h"
+#include "gt/imp/OGTGuard.h"
 #include "template/OFTApp.h"
 
 bool OvIsDefinitionFileName(const char* name, size_t length) {
@@ -25,6 +26,7 @@ bool OvIsDefinitionFileName(const char* name, size_t length) {
 OvAEnv::OvAEnv() = default;
 
 OvAEnv::~OvAEnv() {
+  closing_.clear();
   apps_.DeleteAll();
   // CloseDatabase writes a failure to the debug log; at exit there is no one else to tell.
   (void)CloseDatabase();
@@ -113,6 +115,14 @@ OvApp* OvAEnv::FindApp(const char* appName) const {
 OvApp* OvAEnv::AppAt(int32_t index) const { return dynamic_cast<OvApp*>(apps_.NamedAt(index)); }
 
 void OvAEnv::CloseApp(const char* appName) {
-  if (appName == nullptr || !apps_.RemoveByName(appName)) return;
+  OvApp* app = FindApp(appName);
+  if (app == nullptr || !apps_.Remove(app)) return;
+  for (int32_t i = 0; i < app->ChildCount(); ++i) app->ChildAt(i)->Hide();
+  closing_.emplace_back(app);
   if (apps_.Count() == 0) quit_ = true;
+  std::weak_ptr<bool> alive = alive_;
+  OGTRunAfterEvent([this, alive] {
+    if (alive.expired()) return;
+    closing_.clear();
+  });
 }

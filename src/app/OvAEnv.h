@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <vector>
 
 #include "app/OvNamedList.h"
 #include "base/VBase.h"
@@ -47,8 +48,9 @@ class OvAEnv {
   void OpenApp(const char* appName);
   // The running application of exactly that name, or null.
   OvApp* FindApp(const char* appName) const;
-  // Removes and deletes the running application (and its windows). When that leaves no running
-  // application the quit flag is set.
+  // Takes the running application out of the list and hides its windows; the application and its
+  // windows are deleted once the current event has been handled (a script of one of its windows
+  // may be running). When that leaves no running application the quit flag is set.
   void CloseApp(const char* appName);
   int32_t AppCount() const { return apps_.Count(); }
   OvApp* AppAt(int32_t index) const;
@@ -57,6 +59,10 @@ class OvAEnv {
  private:
   OFTPool pool_;
   OvNamedList apps_;
+  // Closed applications waiting to be deleted after the current event.
+  std::vector<std::unique_ptr<OvApp>> closing_;
+  // Lets a deferred deletion know whether this environment still exists.
+  std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
   bool quit_ = false;
   std::unique_ptr<VBSBoss> engine_;
   std::unique_ptr<VDBHandle> handle_;

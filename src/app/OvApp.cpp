@@ -70,3 +70,7 @@ bool OvApp::FormSearch(const char* formName, int32_t* file, std::string* stateme
   *statement = std::string(search->Statement().View());
   return true;
 }
+
+void OvApp::Quit() {
+  if (env_ != nullptr && HasName()) env_->CloseApp(Name());
+}

@@ -44,6 +44,8 @@ class OvApp : public OvNamedObj, public OGTCompositItem, public OGTDBApp, public
   bool FormSearch(const char* formName, int32_t* file, std::string* statement) const override;
   const OFTApp* AppTemplate() const override { return Template(); }
   VDBHandle* DBHandle() const override { return handle_; }
+  // Closes this application through its environment (see OvAEnv::CloseApp).
+  void Quit() override;
 
   OvAEnv* Env() const { return env_; }
   VDBHandle* Handle() const { return handle_; }

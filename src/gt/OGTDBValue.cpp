@@ -103,6 +103,12 @@ bool OGTDBPutText(VRecord* record, int32_t item, uint8_t type, std::string_view 
     const uint8_t value[2] = {kVTypeFlag, static_cast<uint8_t>(on ? 1 : 0)};
     return record->AddValue(item, value, 2) == kVOk;
   }
+  if (type == kVTypeInteger || type == kVTypeNumber) {
+    // The engine keeps numbers as their text; a text that is no number would be stored as it
+    // stands and then misread by every comparison, so it gives no value.
+    if (!VIsNumber(text.data(), text.size())) return false;
+    if (type == kVTypeInteger && text.find('.') != std::string_view::npos) return false;
+  }
   if (type == kVTypeChar) {
     const uint8_t value[2] = {kVTypeChar, static_cast<uint8_t>(text[0])};
     return record->AddValue(item, value, 2) == kVOk;

@@ -8,9 +8,10 @@
 // not text shows its source name).
 //
 // Gathered from text: an empty text gives no value. A Flag stores one byte, 1 for "true" or a
-// non-zero decimal number and 0 otherwise; a Char stores the first byte; Binary gives nothing;
-// every other type goes through the engine's own text conversion of that type (so a date is
-// parsed, an Integer is kept as its decimal text, long text goes to the value file).
+// non-zero decimal number and 0 otherwise; a Char stores the first byte; Binary gives nothing; a
+// Number or Integer that is not a number (an Integer with a fraction) gives nothing; every other
+// type goes through the engine's own text conversion of that type (so a date is parsed, an
+// Integer is kept as its decimal text, long text goes to the value file).
 #pragma once
 
 #include <cstddef>
@@ -28,7 +29,7 @@ constexpr uint8_t kOGTDBDefaultType = 6;
 
 // Reads value (item, occurrence) of the record: its type and its bytes, long text data fetched
 // through the store and every value cut to at most maxBytes (never inside a double-byte
-// character). kVValueMissing (-2184 is the engine's; here the record's own code) when absent.
+// character). kVValueMissing when the record has no such value.
 VResult OGTDBReadValue(const VRecord& record, int32_t item, int32_t occurrence,
                        VLongDataStore* store, size_t maxBytes, uint8_t* type, std::string* bytes);
 

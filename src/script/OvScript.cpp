@@ -116,6 +116,9 @@ void OvScript::Dispatch(OvCommand command, std::string_view list) {
     case OvCommand::kShowRecSetHistory:
       ShowRecSetHistory(list);
       return;
+    case OvCommand::kQuit:
+      Quit(list);
+      return;
     default:
       break;
   }
@@ -166,10 +169,6 @@ void OvScript::Dispatch(OvCommand command, std::string_view list) {
     case OvCommand::kShowForm:
       wellFormed = Parses<OvShowFormParams>(list);
       name = "@ShowForm";
-      break;
-    case OvCommand::kQuit:
-      wellFormed = Parses<OvQuitParams>(list);
-      name = "@Quit";
       break;
     case OvCommand::kPlaySound:
       wellFormed = Parses<OvPlaySoundParams>(list);
@@ -257,4 +256,16 @@ void OvScript::ShowRecSetHistory(std::string_view list) {
                              : params.type == OvHistoryType::kNext ? history.Next()
                                                                    : nullptr;
   if (entry == nullptr || !window_->ShowRecSetHistoryEntry()) Beep();
+}
+
+// ---- closing the application ----
+
+void OvScript::Quit(std::string_view list) {
+  OvQuitParams params;
+  if (!OvParseParams(list, &params)) return;
+  // "Save" and "Commit" are accepted and change nothing.
+  OvScriptApp* app = app_;
+  app_ = nullptr;
+  window_ = nullptr;
+  app->Quit();
 }

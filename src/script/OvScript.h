@@ -13,12 +13,14 @@ class OGTDBWindow;
 class VDBHandle;
 
 // What the script engine needs of the running application (the player's application implements
-// it): its template (for the named searches) and its database handle.
+// it): its template (for the named searches), its database handle, and closing it.
 class OvScriptApp {
  public:
   virtual ~OvScriptApp() = default;
   virtual const OFTApp* AppTemplate() const = 0;
   virtual VDBHandle* DBHandle() const = 0;
+  // Closes this running application; its windows go once the current event has been handled.
+  virtual void Quit() = 0;
 };
 
 // The commands, by their dispatch code.
@@ -77,6 +79,7 @@ class OvScript {
   void ShowRefHistory(std::string_view list);
   void ShowFindHistory(std::string_view list);
   void ShowRecSetHistory(std::string_view list);
+  void Quit(std::string_view list);
 
   OvScriptApp* app_;
   OGTDBWindow* window_;

@@ -4,18 +4,35 @@
 // standard exception - is written to the debug log and shown in the error box with its code, and
 // the player goes on. A failure met while painting is shown once the paint is over, since a modal
 // box cannot run inside a paint.
+//
+// Work that must not happen while an event is being handled (deleting the windows of an
+// application that quits from a script run by one of them) is handed to OGTRunAfterEvent: it runs
+// when the outermost guarded entry returns, or at once outside any.
 #pragma once
 
 #include <exception>
+#include <functional>
 #include <utility>
 
 #include "base/VBase.h"
 
 // Logs the failure and shows the error box (now, or after the current paint when later is set).
 void OGTReportFailure(const char* where, int code, const char* what, bool later);
+void OGTRunAfterEvent(std::function<void()> task);
+
+// Counts the guarded entries in progress; the last one to leave runs the tasks left for after the
+// event.
+class OGTEntryScope {
+ public:
+  OGTEntryScope();
+  ~OGTEntryScope();
+  OGTEntryScope(const OGTEntryScope&) = delete;
+  OGTEntryScope& operator=(const OGTEntryScope&) = delete;
+};
 
 template <class Body>
 void OGTGuarded(const char* where, Body&& body, bool painting = false) {
+  OGTEntryScope scope;
   try {
     std::forward<Body>(body)();
   } catch (const VFailure& failure) {

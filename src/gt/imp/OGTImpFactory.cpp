@@ -1,6 +1,7 @@
 #include "gt/imp/OGTImpFactory.h"
 
 #include "gt/OGTCursor.h"
+#include "gt/imp/OGTGuard.h"
 
 namespace {
 OGTImpFactory* current = nullptr;
@@ -37,6 +38,4 @@ std::unique_ptr<OGTImageImp> OGTImpFactory::MakeImageImp() { return nullptr; }
 std::unique_ptr<OGTSoundImp> OGTImpFactory::MakeSoundImp() { return nullptr; }
 std::unique_ptr<OGTUDlogImp> OGTImpFactory::MakeUDlogImp() { return nullptr; }
 
-void OGTImpFactory::Defer(std::function<void()> task) {
-  if (task) task();
-}
+void OGTImpFactory::Defer(std::function<void()> task) { OGTRunAfterEvent(std::move(task)); }

@@ -48,7 +48,7 @@ class OGTImpFactory {
   virtual std::unique_ptr<OGTImageImp> MakeImageImp();
   virtual std::unique_ptr<OGTSoundImp> MakeSoundImp();
   virtual std::unique_ptr<OGTUDlogImp> MakeUDlogImp();
-  // Runs a task once the current platform event has been handled (the base factory runs it at
-  // once; a side with an event loop posts it there).
+  // Runs a task once the current platform event has been handled (the base factory when the
+  // outermost guarded entry returns; a side with an event loop posts it there).
   virtual void Defer(std::function<void()> task);
 };
