@@ -300,10 +300,8 @@ class DemoRun : public ::testing::Test {
   void MakeDatabase() {
     int code = -1;
     std::string errors;
-    ASSERT_TRUE(Run(QStringLiteral(OV_VARNEX_EXE),
-                    {QStringLiteral("create"), QStringLiteral("--name"), Q("デモ"),
-                     QStringLiteral("--desc"), Q("OvPlayer のデモ")},
-                    code, errors));
+    ASSERT_TRUE(Run(QString::fromStdString(demo_ + "make-database"),
+                    {QStringLiteral(OV_VARNEX_EXE)}, code, errors));
     ASSERT_EQ(code, 0) << errors;
   }
 
