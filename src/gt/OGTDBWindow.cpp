@@ -181,15 +181,42 @@ void OGTDBWindow::RunUpdateScript() { RunScriptOf(UpdateScript()); }
 
 // ---- finds and histories ----
 
-VResult OGTDBWindow::ExecFind(const char* statement, const char* typedText, bool reportError) {
+VResult OGTDBWindow::ExecFind(const char* statement, const char* typedText, bool reportError,
+                              bool resolveHistory) {
   if (statement == nullptr || statement[0] == 0) return -1;
   SetBusyCursor(kBusyCursor);
-  VResult result = recordSet_.Find(statement);
+  const std::string text = resolveHistory ? recSetHistory_.ResolveRefs(statement) : statement;
+  VResult result = recordSet_.Find(text.c_str());
   if (typedText != nullptr) recordSet_.SetTypedText(typedText);
   RefreshLists();
   ShowCurrentRecord();
   AddFindHistoryEntry();
   AddRecSetHistoryEntry();
+  RestoreCursor();
+  if (result != kVOk && reportError) ShowError(result, OGTText(kOGTTextFindFailed).c_str());
+  return result;
+}
+
+VResult OGTDBWindow::ExecSubFind(const char* statement, const std::vector<int32_t>& ids,
+                                 bool reportError) {
+  if (statement == nullptr || statement[0] == 0 || ids.empty()) return -1;
+  SetBusyCursor(kBusyCursor);
+  OvRecordSet found;
+  found.Bind(handle_, recordSet_.File());
+  VResult result = found.Find(statement);
+  VRecord record;
+  uint32_t r = 0;
+  if (result == kVOk && found.StoredCount() > 0) result = found.ReadAt(0, &r, &record);
+  if (result == kVOk && found.StoredCount() > 0) {
+    // An item that cannot show the record is reported by the window; the others show it.
+    (void)ShowRecordIn(&record, ids);
+    recHistory_.Push({recordSet_.File(), r}, true);
+  } else {
+    ClearItems();
+    currentRecord_.reset();
+  }
+  RunUpdateScript();
+  // The temporary set goes with found; a release that fails leaves it to the database's close.
   RestoreCursor();
   if (result != kVOk && reportError) ShowError(result, OGTText(kOGTTextFindFailed).c_str());
   return result;

@@ -66,8 +66,15 @@ class OGTDBWindow : public OGTWindow {
   virtual void RunUpdateScript();
   // Replaces the record set with the records the statement finds, refreshes the lists and shows
   // the first record, then records the find in the histories. An empty statement answers -1 and
-  // does nothing. With reportError a failure shows the error box. Answers the engine's code.
-  virtual VResult ExecFind(const char* statement, const char* typedText, bool reportError);
+  // does nothing. With resolveHistory, "$n" references to the record-set history are replaced
+  // first. With reportError a failure shows the error box. Answers the engine's code.
+  virtual VResult ExecFind(const char* statement, const char* typedText, bool reportError,
+                           bool resolveHistory = false);
+  // Finds in the window's file without touching its record set, and shows the first record found
+  // in the listed items only (or clears them when there is none); -1 for an empty statement or
+  // list.
+  virtual VResult ExecSubFind(const char* statement, const std::vector<int32_t>& ids,
+                              bool reportError);
   // The record-set history's current entry becomes the window's set (a copy of its own), the lists
   // follow and its first record shows; false when there is no such entry.
   virtual bool ShowRecSetHistoryEntry();

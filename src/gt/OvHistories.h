@@ -14,6 +14,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "base/VObj.h"
@@ -113,6 +114,11 @@ class OvFindHistory : public OvHistory<OvFindHistoryElem, std::unique_ptr<OvFind
 
 class OvRecSetHistory : public OvHistory<OvRecordSet, std::unique_ptr<OvRecordSet>> {
  public:
+  // The statement with each history reference replaced: "$0" stands for the newest entry, "$k"
+  // (k >= 1) for the k-th from the oldest; each becomes "#" and that entry's set ID, or nothing
+  // when there is no such entry. A "$" without digits, and everything in double-byte characters,
+  // is copied as it is.
+  std::string ResolveRefs(std::string_view statement) const;
   bool Push(std::unique_ptr<OvRecordSet> entry, bool keepTail) {
     return entry != nullptr && PushSlot(std::move(entry), keepTail);
   }

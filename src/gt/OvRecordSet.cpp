@@ -1,10 +1,14 @@
 #include "gt/OvRecordSet.h"
 
 #include <algorithm>
+#include <cstring>
+#include <vector>
 
 #include "base/VDebug.h"
+#include "base/VSjis.h"
 #include "db/engine/VDBHandle.h"
 #include "db/schema/VRecord.h"
+#include "db/store/VDBCodes.h"
 
 OvRecordSet::OvRecordSet() = default;
 
@@ -30,6 +34,102 @@ VResult OvRecordSet::MakeSet(const std::string& statement, int32_t* set, uint32_
   return handle_->MakeSet(file_, statement, set, count);
 }
 
+namespace {
+
+// Sub-statements nest at most this deep; a deeper statement fails rather than exhausting the stack.
+constexpr int kMaxDepth = 32;
+
+bool IsWordByte(uint8_t b) { return VIsAlnum(b) || b == '_'; }
+
+// Whether a "(" after this text stands where an operand does: at the start, after "(" or after
+// one of the operators "and", "or" and "not" (as whole words, any letter case).
+bool AtOperand(const std::string& gathered) {
+  size_t end = gathered.size();
+  while (end > 0 && (gathered[end - 1] == ' ' || gathered[end - 1] == '\t')) --end;
+  if (end == 0 || gathered[end - 1] == '(') return true;
+  size_t start = end;
+  while (start > 0 && IsWordByte(static_cast<uint8_t>(gathered[start - 1]))) --start;
+  // A word preceded by a lead byte is the tail of a double-byte character, never an operator.
+  if (start > 0 && VIsLeadByte(static_cast<uint8_t>(gathered[start - 1]))) return false;
+  const std::string word = gathered.substr(start, end - start);
+  auto is = [&word](const char* op) {
+    if (word.size() != std::strlen(op)) return false;
+    for (size_t i = 0; i < word.size(); ++i) {
+      if (VToUpper(static_cast<uint8_t>(word[i])) != VToUpper(static_cast<uint8_t>(op[i]))) {
+        return false;
+      }
+    }
+    return true;
+  };
+  return is("and") || is("or") || is("not");
+}
+
+VResult FindLevel(std::string_view text, size_t* pos, int depth, const OvMakeSet& make,
+                  const OvDropSet& drop, int32_t* set, uint32_t* count) {
+  if (depth > kMaxDepth) return kVStatementFailed;
+  const auto* bytes = reinterpret_cast<const uint8_t*>(text.data());
+  std::string gathered;
+  std::vector<int32_t> made;
+  VResult result = kVOk;
+  int valueParens = 0;  // open parentheses of value lists, copied as they are
+  while (*pos < text.size()) {
+    const uint8_t c = bytes[*pos];
+    if (c == '"' || c == '\'') {
+      // A quoted text is copied whole, its closing quote included (to the end when it has none).
+      size_t end = *pos + 1;
+      while (end < text.size() && bytes[end] != c) end += VCharLength(bytes, text.size(), end);
+      end = std::min(end + 1, text.size());
+      gathered.append(text.substr(*pos, end - *pos));
+      *pos = end;
+      continue;
+    }
+    if (c == '(' && valueParens == 0 && AtOperand(gathered)) {
+      ++*pos;
+      int32_t sub = 0;
+      uint32_t subCount = 0;
+      result = FindLevel(text, pos, depth + 1, make, drop, &sub, &subCount);
+      if (result != kVOk) break;
+      made.push_back(sub);
+      gathered += "#" + std::to_string(sub);
+      continue;
+    }
+    if (c == '(') {
+      ++valueParens;
+    } else if (c == ')') {
+      if (valueParens == 0) {
+        ++*pos;
+        break;
+      }
+      --valueParens;
+    } else if (c == ';' && valueParens == 0) {
+      ++*pos;
+      break;
+    }
+    const size_t n = VCharLength(bytes, text.size(), *pos);
+    gathered.append(text.substr(*pos, n));
+    *pos += n;
+  }
+  if (result == kVOk) {
+    if (gathered.empty()) {
+      result = kVStatementFailed;
+    } else {
+      gathered += ';';
+      if (gathered.size() < 4) gathered += ' ';
+      result = make(gathered, set, count);
+    }
+  }
+  for (int32_t sub : made) drop(sub);
+  return result;
+}
+
+}  // namespace
+
+VResult OvRunPrepared(std::string_view statement, const OvMakeSet& make, const OvDropSet& drop,
+                      int32_t* set, uint32_t* count) {
+  size_t pos = 0;
+  return FindLevel(statement, &pos, 0, make, drop, set, count);
+}
+
 VResult OvRecordSet::Find(const char* statement) {
   if (!Usable()) return kVOk;
   std::string text;
@@ -47,7 +147,16 @@ VResult OvRecordSet::Find(const char* statement) {
   }
   int32_t set = 0;
   uint32_t count = 0;
-  VResult result = MakeSet(text, &set, &count);
+  VResult result = OvRunPrepared(
+      text,
+      [this](const std::string& level, int32_t* made, uint32_t* n) {
+        return MakeSet(level, made, n);
+      },
+      [this](int32_t sub) {
+        // A set that cannot be given back stays in the user's list until the database closes.
+        if (handle_->DropSet(file_, sub) != kVOk) Log("...ERROR... OvRecordSet: a sub-set stays");
+      },
+      &set, &count);
   if (result != kVOk) {
     // A re-run keeps its texts even when it fails, so that it can be tried again.
     if (statement == nullptr) {

@@ -7,6 +7,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -15,6 +16,16 @@
 
 class VDBHandle;
 class VRecord;
+
+// Runs a statement as a record set's find does: each parenthesised sub-statement where an operand
+// stands runs first through make, and "#" with its set takes its place; each level gets its ";"
+// (and a blank when shorter than 4 bytes) and runs through make; drop gives the sets of a level's
+// sub-statements back once the level has run. The answer and the set are the top level's.
+using OvMakeSet =
+    std::function<VResult(const std::string& statement, int32_t* set, uint32_t* count)>;
+using OvDropSet = std::function<void(int32_t set)>;
+VResult OvRunPrepared(std::string_view statement, const OvMakeSet& make, const OvDropSet& drop,
+                      int32_t* set, uint32_t* count);
 
 class OvRecordSet : public VObj {
  public:
@@ -40,6 +51,13 @@ class OvRecordSet : public VObj {
   // With a statement: releases the set, runs the statement on the file and keeps the new set and
   // the statement. Without one (null): runs the stored statement again, keeping it and the typed
   // text; nothing when none is stored. 0 and nothing done when the handle is missing or closed.
+  //
+  // Before the engine sees a statement, each parenthesised sub-statement (a group where an operand
+  // stands: at the start, after "(", "and", "or" or "not") runs as a find of its own and "#" with
+  // the set it made takes its place; parentheses of a value list ("[2] = ("a", "b")") and inside
+  // quoted texts stay as they are. Each level ends at ")" or ";", gets its ";" (and one blank when
+  // that leaves it shorter than 4 bytes), and the sets of its sub-statements are released once it
+  // has run. A failing sub-statement ends the find with its code.
   VResult Find(const char* statement);
   // Gives the engine set back; on success the set, count, index and both texts are cleared. A
   // failed release leaves everything as it was.

@@ -119,6 +119,18 @@ void OvScript::Dispatch(OvCommand command, std::string_view list) {
     case OvCommand::kQuit:
       Quit(list);
       return;
+    case OvCommand::kAskFind:
+      AskFind(list);
+      return;
+    case OvCommand::kExecFind:
+      ExecFind(list);
+      return;
+    case OvCommand::kExecFieldFind:
+      ExecFieldFind(list);
+      return;
+    case OvCommand::kExecSubFind:
+      ExecSubFind(list);
+      return;
     default:
       break;
   }
@@ -126,22 +138,6 @@ void OvScript::Dispatch(OvCommand command, std::string_view list) {
   bool wellFormed = false;
   const char* name = "";
   switch (command) {
-    case OvCommand::kAskFind:
-      wellFormed = Parses<OvAskFindParams>(list);
-      name = "@AskFind";
-      break;
-    case OvCommand::kExecFind:
-      wellFormed = Parses<OvExecFindParams>(list);
-      name = "@ExecFind";
-      break;
-    case OvCommand::kExecFieldFind:
-      wellFormed = Parses<OvExecFieldFindParams>(list);
-      name = "@ExecFieldFind";
-      break;
-    case OvCommand::kExecSubFind:
-      wellFormed = Parses<OvExecSubFindParams>(list);
-      name = "@ExecSubFind";
-      break;
     case OvCommand::kInsertRec:
       wellFormed = Parses<OvEditRecParams>(list, false);
       name = "@InsertRec";

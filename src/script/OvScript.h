@@ -80,6 +80,10 @@ class OvScript {
   void ShowFindHistory(std::string_view list);
   void ShowRecSetHistory(std::string_view list);
   void Quit(std::string_view list);
+  void AskFind(std::string_view list);
+  void ExecFind(std::string_view list);
+  void ExecFieldFind(std::string_view list);
+  void ExecSubFind(std::string_view list);
 
   OvScriptApp* app_;
   OGTDBWindow* window_;

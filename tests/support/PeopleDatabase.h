@@ -17,7 +17,7 @@
 
 // File 1 "people": 1 name (String), 2 age (Number), 3 city (String), 4 tag (String, several
 // values), 5 member (Flag), 6 points (Integer), 7 picture (PNG), 8 photo file (String); keys 1 over
-// name, 2 over age.
+// name, 2 over age, 3 over city, 4 over tag (a bare "[n]" in a statement names key n).
 inline const char* kPeopleSchema =
     "[DB] NAME = \"people\"\r\n"
     "[FILE:1] NAME = \"people\" LABEL = \"people\" BLOCKSIZE = (4096, 4096)\r\n"
@@ -30,7 +30,9 @@ inline const char* kPeopleSchema =
     "[ITEM:7] NAME = \"picture\" TYPE = PNG LENGTH = 0\r\n"
     "[ITEM:8] NAME = \"photo\" TYPE = String LENGTH = 200\r\n"
     "[KEY:1] NAME = \"kname\" TYPE = String BIND = [1]\r\n"
-    "[KEY:2] NAME = \"kage\" TYPE = Number BIND = [2]\r\n";
+    "[KEY:2] NAME = \"kage\" TYPE = Number BIND = [2]\r\n"
+    "[KEY:3] NAME = \"kcity\" TYPE = String BIND = [3]\r\n"
+    "[KEY:4] NAME = \"ktag\" TYPE = String BIND = [4]\r\n";
 
 struct Person {
   Person(std::string name, std::string age = "", std::string city = "",

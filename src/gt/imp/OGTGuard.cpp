@@ -28,33 +28,20 @@ std::vector<std::function<void()>> g_afterEvent;
 
 void OGTRunAfterEvent(std::function<void()> task) {
   if (!task) return;
-  if (g_entries == 0) {
-    OGTGuarded("after event", task);
-    return;
-  }
   g_afterEvent.push_back(std::move(task));
+  OGTRunAfterEventTasks();
 }
 
 OGTEntryScope::OGTEntryScope() { ++g_entries; }
 
-OGTEntryScope::~OGTEntryScope() {
-  if (g_entries > 1) {
-    --g_entries;
-    return;
+OGTEntryScope::~OGTEntryScope() { --g_entries; }
+
+void OGTRunAfterEventTasks() {
+  // Inside an entry the tasks wait for its end; each task runs under a guard of its own, and what
+  // it leaves for later runs in turn.
+  while (g_entries == 0 && !g_afterEvent.empty()) {
+    std::function<void()> task = std::move(g_afterEvent.front());
+    g_afterEvent.erase(g_afterEvent.begin());
+    OGTGuarded("after event", task);
   }
-  // Still counted as inside while the tasks run, so that what they leave for later runs here too.
-  while (!g_afterEvent.empty()) {
-    std::vector<std::function<void()>> tasks;
-    tasks.swap(g_afterEvent);
-    for (auto& task : tasks) {
-      try {
-        task();
-      } catch (const VFailure& failure) {
-        OGTReportFailure("after event", failure.Code(), failure.what(), false);
-      } catch (const std::exception& failure) {
-        OGTReportFailure("after event", -1, failure.what(), false);
-      }
-    }
-  }
-  --g_entries;
 }

@@ -16,12 +16,18 @@
 
 #include "base/VBase.h"
 
+// A failure that no guard may take: it belongs to whoever drives the player (a test's scripted
+// user that has no step left) and must reach them.
+class OGTUnguardedError {
+ public:
+  virtual ~OGTUnguardedError() = default;
+};
+
 // Logs the failure and shows the error box (now, or after the current paint when later is set).
 void OGTReportFailure(const char* where, int code, const char* what, bool later);
 void OGTRunAfterEvent(std::function<void()> task);
 
-// Counts the guarded entries in progress; the last one to leave runs the tasks left for after the
-// event.
+// Counts the guarded entries in progress.
 class OGTEntryScope {
  public:
   OGTEntryScope();
@@ -30,14 +36,21 @@ class OGTEntryScope {
   OGTEntryScope& operator=(const OGTEntryScope&) = delete;
 };
 
+// Outside every guarded entry: runs the tasks left for after the event, each under a guard.
+void OGTRunAfterEventTasks();
+
 template <class Body>
 void OGTGuarded(const char* where, Body&& body, bool painting = false) {
-  OGTEntryScope scope;
-  try {
-    std::forward<Body>(body)();
-  } catch (const VFailure& failure) {
-    OGTReportFailure(where, failure.Code(), failure.what(), painting);
-  } catch (const std::exception& failure) {
-    OGTReportFailure(where, -1, failure.what(), painting);
+  {
+    OGTEntryScope scope;
+    try {
+      std::forward<Body>(body)();
+    } catch (const VFailure& failure) {
+      OGTReportFailure(where, failure.Code(), failure.what(), painting);
+    } catch (const std::exception& failure) {
+      if (dynamic_cast<const OGTUnguardedError*>(&failure) != nullptr) throw;
+      OGTReportFailure(where, -1, failure.what(), painting);
+    }
   }
+  OGTRunAfterEventTasks();
 }

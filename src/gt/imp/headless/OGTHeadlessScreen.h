@@ -17,13 +17,14 @@
 #include <vector>
 
 #include "gt/OGTGraphics.h"
+#include "gt/imp/OGTGuard.h"
 
 class OGTContext;
 class OGTDialog;
 class OGTHeadlessNode;
 class OGTItem;
 
-class OGTHeadlessError : public std::runtime_error {
+class OGTHeadlessError : public std::runtime_error, public OGTUnguardedError {
  public:
   using std::runtime_error::runtime_error;
 };
