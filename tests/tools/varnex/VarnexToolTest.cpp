@@ -219,7 +219,7 @@ TEST_F(VarnexToolTest, ImportStopsAtTheFailingLine) {
   EXPECT_EQ(result.status, 1);
   EXPECT_NE(result.err.find("line 2: item 1 (String) value \"xxx"), std::string::npos)
       << result.err;
-  EXPECT_NE(result.err.find("\": -303 width exceeds the type's limit"), std::string::npos);
+  EXPECT_NE(result.err.find("\": -303 the width exceeds the type's limit"), std::string::npos);
 }
 
 TEST_F(VarnexToolTest, ErrorsGiveTheirExitStatus) {
