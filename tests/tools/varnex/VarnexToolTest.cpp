@@ -253,6 +253,24 @@ TEST_F(VarnexToolTest, ErrorsGiveTheirExitStatus) {
   EXPECT_FALSE(std::filesystem::exists(run_.Path("INDEX")));
 }
 
+TEST_F(VarnexToolTest, MessagesSayWhatWentWrong) {
+  // A bare number in brackets is a key: the message names the reference and what it names.
+  VarnexResult count = Run({"count", "1", "[5] = \"1951/07/22\""});
+  EXPECT_EQ(count.status, 1);
+  EXPECT_EQ(count.err,
+            "varnex: count: -2115 the statement does not make a set to count: it does not read, "
+            "names an item or key that the file lacks, or names a set that is not there: [5] names "
+            "key 5, which file 1 (人々) does not have (item 5 is [I:5])\n");
+  EXPECT_EQ(Ok({"count", "1", "[I:5] = \"1951/07/22\""}), "0\n");
+  VarnexResult find = Run({"find", "1", "[kage] = 1 or [都市キー] = \"[9]\""});
+  EXPECT_EQ(find.status, 1);
+  EXPECT_NE(find.err.find("-2114 the statement does not make a set: it does not read, names an "
+                          "item or key that the file lacks, or names a set that is not there: "
+                          "[都市キー] names no key and no item of file 1 (人々)\n"),
+            std::string::npos)
+      << find.err;
+}
+
 TEST_F(VarnexToolTest, UpdateReplacesOnlyTheItemsNamed) {
   Ok({"insert", "1", "名前=山田", "年齢=30", "都市=東京", "タグ=a", "タグ=b", "code=C"});
   EXPECT_EQ(Ok({"update", "1", "1", "都市=大阪", "タグ=", "年齢=31"}), "updated record 1\n");
