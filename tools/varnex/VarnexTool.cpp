@@ -469,38 +469,6 @@ void VarnexTool::CmdErase(const VarnexArgs& args) {
   Say("erased the database");
 }
 
-void VarnexTool::CmdInfo(const VarnexArgs& args) {
-  if (args.Count() != 0) Usage("info");
-  OpenDatabase();
-  std::string name;
-  std::string desc;
-  std::vector<uint32_t> files;
-  Check(handle_->GetInfo(&name, &desc, &files), "info");
-  Say("database: " + name);
-  Say("description: " + desc);
-  for (uint32_t number : files) {
-    const int32_t fid = static_cast<int32_t>(number);
-    const VSch_DBFile& schema = Schema(fid);
-    uint32_t count = 0;
-    uint32_t first = 0;
-    uint32_t last = 0;
-    Check(handle_->CountRecords(fid, "all", &count, &first), "file " + std::to_string(fid));
-    Check(handle_->MaxRNbr(fid, &last), "file " + std::to_string(fid));
-    Say("file " + std::to_string(fid) + " \"" + schema.Name() + "\" label \"" +
-        schema.StorageName() + "\": " + std::to_string(count) + " records, last record " +
-        std::to_string(last));
-    for (int k = 0; k < schema.KeyCount(); ++k) {
-      const VSch_DBKey& key = *schema.KeyAt(k);
-      std::string parts;
-      for (int p = 0; p < key.PartCount(); ++p) {
-        parts += (p ? " + [" : "[") + std::to_string(key.PartAt(p)->Number()) + "]";
-      }
-      Say("  key " + std::to_string(key.Number()) + " \"" + key.Name() + "\" " + key.TypeText() +
-          " " + (parts.empty() ? "NONE" : parts));
-    }
-  }
-}
-
 void VarnexTool::CmdAddFile(const VarnexArgs& args) {
   if (args.Count() == 0) Usage("addfile SCHEMA...");
   OpenDatabase();
@@ -531,16 +499,6 @@ void VarnexTool::CmdAddFile(const VarnexArgs& args) {
       Say("added file " + std::to_string(file->Number()) + " (" + file->Name() + ")");
     }
   }
-}
-
-void VarnexTool::CmdSchema(const VarnexArgs& args) {
-  if (args.Count() != 1) Usage("schema FID");
-  const int32_t fid = FileId(args.At(0));
-  std::string text;
-  Check(handle_->FetchSchema(fid, &text), "schema");
-  std::string out = Out(text);
-  out.erase(std::remove(out.begin(), out.end(), '\r'), out.end());
-  std::fputs(out.c_str(), outFile_);
 }
 
 void VarnexTool::CmdDropFile(const VarnexArgs& args) {
