@@ -132,7 +132,7 @@ void VarnexTool::AddValueText(const VSch_DBFile& schema, int item, const std::st
   const std::string what = where + "(" + name + ") value \"";
   std::string bytes = text;
   if (VarnexIsBinaryType(type) && !VarnexFromBase64(text, &bytes)) {
-    throw VarnexError{kFailed, what + VarnexShowBytes(text, false) + "\": not base64"};
+    throw VarnexError{kFailed, what + VarnexShowBytes(text) + "\": not base64"};
   }
   VResult result = kVOk;
   if (bytes.empty() && (type == kVTypeBinary || VHasWideLength(type))) {
@@ -145,7 +145,7 @@ void VarnexTool::AddValueText(const VSch_DBFile& schema, int item, const std::st
                                       static_cast<int32_t>(bytes.size()), handle_.get());
   }
   if (result == kVOk) return;
-  std::string shown = VarnexIsBinaryType(type) ? VarnexShowBytes(text, false) : text;
+  std::string shown = VarnexIsBinaryType(type) ? VarnexShowBytes(text) : text;
   if (shown.size() > 80) {
     // A long value is shown by its start, cut between characters.
     size_t cut = 60;

@@ -1,5 +1,7 @@
 #include "VarnexResults.h"
 
+#include <cstdint>
+
 #include "base/VSjis.h"
 #include "db/engine/VCodeTexts.h"
 #include "db/schema/VSchema.h"
@@ -7,14 +9,14 @@
 namespace {
 
 // The number written by ASCII digits only; 0 for anything else (as the engine reads a name).
-int NameNumber(std::string_view name) {
+int32_t NameNumber(std::string_view name) {
   int64_t number = 0;
   for (char c : name) {
     if (!VIsDigit(static_cast<uint8_t>(c))) return 0;
     number = number * 10 + (c - '0');
-    if (number > 0xFFFF) return 0;
+    if (number > INT32_MAX) return 0;
   }
-  return static_cast<int>(number);
+  return static_cast<int32_t>(number);
 }
 
 // Why a reference names nothing, or empty when it names a key or an item.
@@ -28,7 +30,7 @@ std::string Unresolved(const VSch_DBFile& schema, std::string_view reference) {
   }
   const std::string title = "file " + std::to_string(schema.Number()) + " (" + schema.Name() + ")";
   const std::string shown = "[" + std::string(reference) + "]";
-  if (const int number = NameNumber(name); number > 0) {
+  if (const int32_t number = NameNumber(name); number > 0) {
     if (letter == 'I') {
       if (schema.ItemByNumber(number) != nullptr) return "";
       return shown + " names item " + std::to_string(number) + ", which " + title +

@@ -222,25 +222,17 @@ bool VarnexFromBase64(std::string_view text, std::string* bytes) {
   return true;
 }
 
-std::string VarnexShowBytes(std::string_view bytes, bool utf8) {
+std::string VarnexShowBytes(std::string_view bytes) {
   std::string out;
-  for (size_t i = 0; i < bytes.size();) {
-    const auto b = static_cast<uint8_t>(bytes[i]);
-    uint32_t codePoint = 0;
-    const size_t n = utf8 && b >= 0x80 ? Utf8Sequence(bytes.substr(i), &codePoint) : 0;
-    if (n > 0) {
-      out.append(bytes.substr(i, n));
-      i += n;
-      continue;
-    }
+  for (char c : bytes) {
+    const auto b = static_cast<uint8_t>(c);
     if (b >= 0x20 && b < 0x7F) {
-      out += static_cast<char>(b);
+      out += c;
     } else {
       char text[8];
       std::snprintf(text, sizeof text, "\\x%02X", b);
       out += text;
     }
-    ++i;
   }
   return out;
 }

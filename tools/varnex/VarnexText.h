@@ -39,6 +39,5 @@ bool VarnexFromSjis(std::string_view sjis, VarnexEncoding encoding, std::string*
 std::string VarnexBase64(std::string_view bytes);
 bool VarnexFromBase64(std::string_view text, std::string* bytes);
 
-// Bytes for a message: printable ASCII as it is, a valid UTF-8 character as it is when utf8 is set,
-// any other byte as \xNN.
-std::string VarnexShowBytes(std::string_view bytes, bool utf8);
+// Bytes for a message: printable ASCII as it is, any other byte as \xNN.
+std::string VarnexShowBytes(std::string_view bytes);

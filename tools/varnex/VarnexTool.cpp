@@ -351,7 +351,7 @@ std::string VarnexTool::In(const std::string& arg) const {
   // What converted is shown as text, the rest as byte escapes (it may not be text at all).
   const bool broken = bad.what.find("UTF-8") != std::string::npos;
   throw VarnexError{
-      kUsage, "the argument \"" + sjis + VarnexShowBytes(arg.substr(bad.offset), false) +
+      kUsage, "the argument \"" + sjis + VarnexShowBytes(arg.substr(bad.offset)) +
                   "\" is refused: at its byte " + std::to_string(bad.offset + 1) + ", " + bad.what +
                   (broken ? " (give --raw to pass Shift-JIS bytes as they are)" : "")};
 }
