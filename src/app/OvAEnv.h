@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <memory>
 
-#include "app/OvNamedList.h"
+#include "base/OvNamedList.h"
 #include "base/VBase.h"
 #include "template/OFTPool.h"
 

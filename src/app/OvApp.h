@@ -6,7 +6,7 @@
 
 #include <cstdint>
 
-#include "app/OvNamedObj.h"
+#include "base/OvNamedObj.h"
 #include "gt/OGTCompositItem.h"
 
 class OFTApp;
