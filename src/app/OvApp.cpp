@@ -44,5 +44,5 @@ void OvApp::ShowForm(const char* formName) {
   }
   std::unique_ptr<OGTWindow> window = BuildWindow(Template(), formName);
   if (window == nullptr) return;
-  AddChild(window.release(), -1);
+  AddChild(std::move(window), -1);
 }

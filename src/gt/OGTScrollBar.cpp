@@ -104,8 +104,9 @@ void OGTScrollBar::Provide(OGTCompositItem& owner, OGTScrollBar*& bar, bool want
   if (bar != nullptr) return;
   auto made = std::make_unique<OGTScrollBar>();
   if (made->Create(variant, &owner) == nullptr) return;  // the platform makes no scroll bars
-  bar = made.release();
-  owner.AddChild(bar, -1);
+  OGTScrollBar* placed = made.get();
+  if (owner.AddChild(std::move(made), -1) == nullptr) return;
+  bar = placed;
   bar->Enable();
   if (show) bar->Show();
 }
