@@ -2,6 +2,7 @@
 
 #include <cstring>
 #include <memory>
+#include <string>
 
 #include "app/OvAEnv.h"
 #include "gt/OGTEvent.h"
@@ -45,4 +46,11 @@ void OvApp::ShowForm(const char* formName) {
   std::unique_ptr<OGTWindow> window = BuildWindow(Template(), formName);
   if (window == nullptr) return;
   AddChild(std::move(window), -1);
+}
+
+void OvApp::Quit() {
+  if (env_ == nullptr || !HasName()) return;
+  // The name goes with the object during the removal.
+  const std::string name(Name(), NameLength());
+  env_->CloseApp(name.c_str());
 }
