@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <memory>
 #include <new>
 #include <vector>
 
@@ -102,9 +103,10 @@ void OvAEnv::OpenApp(const char* appName) {
   if (appName == nullptr || FindApp(appName) != nullptr) return;
   OFTApp* app = pool_.FindApp(appName);
   if (app == nullptr) return;
-  auto* running = new OvApp(this);
+  auto made = std::make_unique<OvApp>(this);
+  OvApp* running = made.get();
   running->SetName(app->Name());
-  apps_.Add(running, true);
+  apps_.Add(std::move(made), true);
   running->SetHandle(Handle());
 }
 

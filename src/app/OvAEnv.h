@@ -8,7 +8,7 @@
 #include <memory>
 #include <vector>
 
-#include "app/OvNamedList.h"
+#include "base/OvNamedList.h"
 #include "base/VBase.h"
 #include "template/OFTPool.h"
 

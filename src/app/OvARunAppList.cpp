@@ -1,5 +1,7 @@
 #include "app/OvARunAppList.h"
 
+#include <memory>
+
 #include "app/OvARunner.h"
 #include "app/OvATexts.h"
 #include "gt/OGTButton.h"
@@ -16,9 +18,10 @@ namespace {
 // Makes the item a child of the window and gives it its place.
 template <class Item>
 Item* Place(OGTWindow& window, int32_t id, int32_t x, int32_t y, int32_t width, int32_t height) {
-  auto* item = new Item;
+  auto made = std::make_unique<Item>();
+  Item* item = made.get();
   item->Create(0, &window);
-  window.AddChild(item, -1);
+  window.AddChild(std::move(made), -1);
   item->SetID(id);
   item->SetPosition(x, y, true);
   item->SetSize(width, height, true);

@@ -1,6 +1,7 @@
 #include "app/OvARunner.h"
 
 #include <cstring>
+#include <memory>
 #include <new>
 #include <string>
 
@@ -29,9 +30,10 @@ namespace {
 template <class Control>
 Control* AddControl(OGTDialog& dialog, int32_t x, int32_t y, int32_t width, int32_t height,
                     const char* text) {
-  auto* control = new Control;
+  auto made = std::make_unique<Control>();
+  Control* control = made.get();
   control->Create(0, &dialog);
-  dialog.AddChild(control, -1);
+  dialog.AddChild(std::move(made), -1);
   control->SetPosition(x, y, true);
   control->SetSize(width, height, true);
   control->SetText(text);

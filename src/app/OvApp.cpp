@@ -2,6 +2,7 @@
 
 #include <cstring>
 #include <memory>
+#include <string>
 
 #include "app/OvAEnv.h"
 #include "gt/OGTEvent.h"
@@ -47,7 +48,7 @@ void OvApp::ShowForm(const char* formName) {
   std::unique_ptr<OGTWindow> window = BuildWindow(Template(), formName);
   if (window == nullptr) return;
   OGTWindow* built = window.get();
-  AddChild(window.release(), -1);
+  AddChild(std::move(window), -1);
   if (auto* database = dynamic_cast<OGTDBWindow*>(built)) database->Bind(this, handle_);
 }
 
@@ -72,5 +73,8 @@ bool OvApp::FormSearch(const char* formName, int32_t* file, std::string* stateme
 }
 
 void OvApp::Quit() {
-  if (env_ != nullptr && HasName()) env_->CloseApp(Name());
+  if (env_ == nullptr || !HasName()) return;
+  // A copy of the name: the environment looks the application up by it.
+  const std::string name(Name(), NameLength());
+  env_->CloseApp(name.c_str());
 }

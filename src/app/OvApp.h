@@ -1,15 +1,15 @@
 // A running application: one application of the template pool whose forms the user has open. Its
 // form windows are its children, in the order they were opened; a window that closes leaves it by
 // itself. Showing a form that is already open only brings its window to the front, so each form
-// has one window unless its title was changed since.
+// has one window unless its title was changed since. Scripts reach it as their OvScriptApp.
 #pragma once
 
 #include <cstdint>
 
-#include "app/OvNamedObj.h"
+#include "base/OvNamedObj.h"
 #include "gt/OGTCompositItem.h"
 #include "gt/OGTDBWindow.h"
-#include "script/OvScript.h"
+#include "script/OvScriptApp.h"
 
 class OFTApp;
 class OGTWindow;
@@ -35,20 +35,21 @@ class OvApp : public OvNamedObj, public OGTCompositItem, public OGTDBApp, public
   // form's named search and shows the first record.
   // The first open plain, dialog or database window whose title equals the form name exactly;
   // null when none (a window whose title is empty is never found).
-  virtual OGTWindow* FindOpenForm(const char* formName) const;
+  OGTWindow* FindOpenForm(const char* formName) const override;
   // This application's template in the environment's pool (by name); null when it is gone.
-  OFTApp* Template() const;
+  OFTApp* Template() const override;
+
+  // Closes this application through its environment: it leaves the running applications at once
+  // and is deleted with its windows once the current event has been handled (see
+  // OvAEnv::CloseApp). Without an environment nothing happens.
+  void Quit() override;
 
   // Runs a script for a database window of this application, to its end.
   void RunScript(const VString& script, OGTDBWindow* window) override;
   bool FormSearch(const char* formName, int32_t* file, std::string* statement) const override;
-  const OFTApp* AppTemplate() const override { return Template(); }
-  VDBHandle* DBHandle() const override { return handle_; }
-  // Closes this application through its environment (see OvAEnv::CloseApp).
-  void Quit() override;
 
   OvAEnv* Env() const { return env_; }
-  VDBHandle* Handle() const { return handle_; }
+  VDBHandle* Handle() const override { return handle_; }
   void SetHandle(VDBHandle* handle) { handle_ = handle; }
 
   // Titles are read into buffers of this size when forms are looked up.

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "base/VDebug.h"
 #include "gt/OGTEvent.h"
 #include "gt/imp/OGTItemImp.h"
 
@@ -56,13 +57,21 @@ int32_t OGTCompositItem::IndexOf(const OGTItem* child) const {
   return found == children_.end() ? kAbsent : static_cast<int32_t>(found - children_.begin());
 }
 
-void OGTCompositItem::AddChild(OGTItem* child, int32_t position) {
-  if (child == nullptr || IndexOf(child) != kAbsent) return;
-  // Adding an ancestor would make the tree a cycle that deletes itself twice.
+OGTItem* OGTCompositItem::AddChild(std::unique_ptr<OGTItem> given, int32_t position) {
+  if (given == nullptr) return nullptr;
+  // Already present: the composite owns it already.
+  if (IndexOf(given.get()) != kAbsent) return given.release();
+  // Adding an ancestor would make the tree a cycle that deletes itself twice; deleting it here
+  // would delete this item.
   for (const OGTItem* up = this; up != nullptr; up = up->Parent()) {
-    if (up == child) return;
+    if (up == given.get()) {
+      Log("...ERROR... OGTCompositItem::AddChild: an ancestor refused");
+      (void)given.release();  // still owned by the tree above
+      return nullptr;
+    }
   }
-  if (child->parent_ != nullptr && child->parent_ != this) child->parent_->RemoveChild(child);
+  OGTItem* child = given.release();
+  if (child->parent_ != nullptr) child->parent_->RemoveChild(child);
   if (position == -1 || position > ChildCount()) {
     position = ChildCount();
   } else if (position < 0) {
@@ -71,6 +80,13 @@ void OGTCompositItem::AddChild(OGTItem* child, int32_t position) {
   children_.insert(children_.begin() + position, child);
   child->parent_ = this;
   if (Imp() != nullptr) Imp()->ChildAdded(child->Imp(), position);
+  return child;
+}
+
+std::unique_ptr<OGTItem> OGTCompositItem::TakeChild(OGTItem* child) {
+  if (IndexOf(child) == kAbsent) return nullptr;
+  RemoveChild(child);
+  return IndexOf(child) == kAbsent ? std::unique_ptr<OGTItem>(child) : nullptr;
 }
 
 void OGTCompositItem::RemoveChild(OGTItem* child) {

@@ -3,6 +3,7 @@
 // first. A plain composite has no implementation of its own.
 #pragma once
 
+#include <memory>
 #include <vector>
 
 #include "gt/OGTItem.h"
@@ -29,10 +30,17 @@ class OGTCompositItem : public OGTItem {
   virtual OGTItem* ChildAt(int32_t index) const;
   // -2 when the child is absent or null.
   virtual int32_t IndexOf(const OGTItem* child) const;
-  // Ignored for null, for a child already present, and for this item or one of its ancestors.
-  // Position -1 or beyond the end appends; another negative position inserts first.
-  virtual void AddChild(OGTItem* child, int32_t position);
-  // Takes the child out without deleting it; ignored when it is not a child.
+  // Takes ownership of the child and inserts it: position -1 or beyond the end appends, another
+  // negative position inserts first; a child of another composite is taken out of it first.
+  // Answers the child. A child already present stays where it is (and is answered); null is
+  // answered for a null child and for this item or one of its ancestors, which would make the tree
+  // a cycle: such an item already belongs to the tree above, so it is left there (and the mistake
+  // logged) rather than deleted.
+  virtual OGTItem* AddChild(std::unique_ptr<OGTItem> child, int32_t position);
+  // Takes the child out and hands it to the caller; null when it is not a child.
+  std::unique_ptr<OGTItem> TakeChild(OGTItem* child);
+  // Takes the child out without deleting it; ignored when it is not a child. An item being deleted
+  // leaves its parent this way; whoever wants to keep a child takes it with TakeChild.
   virtual void RemoveChild(OGTItem* child);
   virtual void DeleteChildAt(int32_t index);
   // From the last child to the first.

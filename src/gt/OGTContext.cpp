@@ -206,3 +206,34 @@ void OGTContext::SetDrawMode(int32_t mode) {
 }
 
 int32_t OGTContext::DrawMode() const { return imp_ ? imp_->DrawMode() : 0; }
+
+OGTClipScope::OGTClipScope(OGTContext* context) : context_(context) {
+  context_->GetClip(saved_);
+  hadClip_ = !saved_.IsEmpty();
+}
+
+OGTClipScope::~OGTClipScope() {
+  if (hadClip_) {
+    context_->SetClip(saved_);
+  } else {
+    context_->ClearClip();
+  }
+}
+
+OGTRect OGTClipScope::Within(const OGTRect& rect) const {
+  OGTRect within = rect;
+  if (hadClip_) {
+    OGTRect box;
+    saved_.GetBounds(box);
+    within.Intersect(box);
+  }
+  return within;
+}
+
+bool OGTClipScope::ClipTo(const OGTRect& rect, const OGTRect& area) const {
+  OGTRect common = rect;
+  common.Intersect(area);
+  if (common.IsEmpty(true)) return false;
+  context_->SetClip(OGTRegion(common));
+  return true;
+}

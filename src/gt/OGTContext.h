@@ -17,10 +17,10 @@
 #include <string_view>
 
 #include "gt/OGTGraphics.h"
+#include "gt/OGTRegion.h"
 
 class OGTContextImp;
 class OGTItem;
-class OGTRegion;
 
 class OGTContext {
  public:
@@ -89,4 +89,27 @@ class OGTContext {
 
   std::unique_ptr<OGTContextImp> imp_;
   OGTFont font_;
+};
+
+// Keeps the clip a context had when the scope began and puts it back when the scope ends (or no
+// clip, when it had none), so that an item may clip its parts while it draws and leave the context
+// as it found it. Drawing is confined to the area the kept clip allows.
+class OGTClipScope {
+ public:
+  explicit OGTClipScope(OGTContext* context);
+  ~OGTClipScope();
+  OGTClipScope(const OGTClipScope&) = delete;
+  OGTClipScope& operator=(const OGTClipScope&) = delete;
+
+  // The part of the rectangle that lies within the kept clip's bounds (all of it without a clip).
+  OGTRect Within(const OGTRect& rect) const;
+  // Clips the context to the part of the rectangle within the area; false, and the clip left as it
+  // was, when they share nothing.
+  bool ClipTo(const OGTRect& rect, const OGTRect& area) const;
+  bool ClipTo(const OGTRect& rect) const { return ClipTo(rect, Within(rect)); }
+
+ private:
+  OGTContext* context_;
+  OGTRegion saved_;
+  bool hadClip_;
 };

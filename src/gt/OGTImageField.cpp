@@ -18,10 +18,6 @@ bool Inside(const OGTRect& rect, const OGTPoint& point) {
          point.Y() < rect.Bottom();
 }
 
-int32_t ThicknessOf(const OGTScrollBar* bar) {
-  return bar != nullptr ? std::max(bar->Thickness(), 0) : 0;
-}
-
 }  // namespace
 
 OGTImageField::OGTImageField() = default;
@@ -214,31 +210,16 @@ void OGTImageField::ScrollBy(int32_t dy, int32_t dx, bool redraw) {
 // Bars.
 
 void OGTImageField::ShowBars(bool vertical, bool horizontal) {
-  auto provide = [this](OGTScrollBar*& bar, bool wanted, int32_t variant) {
-    if (!wanted) {
-      OGTScrollBar* gone = bar;
-      bar = nullptr;
-      if (gone != nullptr) DeleteChildAt(IndexOf(gone));
-      return;
-    }
-    if (bar != nullptr) return;
-    auto made = std::make_unique<OGTScrollBar>();
-    if (made->Create(variant, this) == nullptr) return;  // the platform makes no scroll bars
-    bar = made.release();
-    AddChild(bar, -1);
-    bar->Enable();
-    if (shown_) bar->Show();
-  };
-  provide(verticalBar_, vertical, OGTScrollBar::kVertical);
-  provide(horizontalBar_, horizontal, OGTScrollBar::kHorizontal);
+  OGTScrollBar::Provide(*this, verticalBar_, vertical, OGTScrollBar::kVertical, shown_);
+  OGTScrollBar::Provide(*this, horizontalBar_, horizontal, OGTScrollBar::kHorizontal, shown_);
   LayoutBars();
   ResetBars();
   Invalidate();
 }
 
 void OGTImageField::LayoutBars() {
-  int32_t vertical = ThicknessOf(verticalBar_);
-  int32_t horizontal = ThicknessOf(horizontalBar_);
+  int32_t vertical = OGTScrollBar::ThicknessOf(verticalBar_);
+  int32_t horizontal = OGTScrollBar::ThicknessOf(horizontalBar_);
   // With both bars each gives up the corner but one unit, so that they overlap there.
   int32_t cutBottom = verticalBar_ != nullptr && horizontalBar_ != nullptr ? horizontal - 1 : 0;
   int32_t cutRight = verticalBar_ != nullptr && horizontalBar_ != nullptr ? vertical - 1 : 0;
@@ -258,22 +239,17 @@ void OGTImageField::ResetBars() {
   MaxOffsets(horizontal, vertical);
   horizontalOffset_ = std::clamp(horizontalOffset_, 0, horizontal);
   verticalOffset_ = std::clamp(verticalOffset_, 0, vertical);
-  auto reset = [](OGTScrollBar* bar, int32_t max, int32_t position) {
-    if (bar == nullptr) return;
-    bar->SetRange(0, max);
-    bar->SetScrollPosition(position);
-    bar->SetLineSteps(-kLineStep, kLineStep);
-    bar->SetPageSteps(-kPageStep, kPageStep);
-  };
-  reset(verticalBar_, vertical, verticalOffset_);
-  reset(horizontalBar_, horizontal, horizontalOffset_);
+  if (verticalBar_ != nullptr) verticalBar_->SetUp(vertical, verticalOffset_, kLineStep, kPageStep);
+  if (horizontalBar_ != nullptr) {
+    horizontalBar_->SetUp(horizontal, horizontalOffset_, kLineStep, kPageStep);
+  }
 }
 
 void OGTImageField::ContentRect(OGTRect& rect, bool inset) const {
   GetBounds(rect);
   if (inset) rect.Inset(1, 1);
-  rect.SetRight(rect.Right() - ThicknessOf(verticalBar_));
-  rect.SetBottom(rect.Bottom() - ThicknessOf(horizontalBar_));
+  rect.SetRight(rect.Right() - OGTScrollBar::ThicknessOf(verticalBar_));
+  rect.SetBottom(rect.Bottom() - OGTScrollBar::ThicknessOf(horizontalBar_));
   if (rect.IsEmpty(true)) rect.Clear();
 }
 
@@ -347,28 +323,13 @@ void OGTImageField::Draw(OGTContext* context) {
   if (context == nullptr || !shown_) return;
   OGTRect bounds;
   GetBounds(bounds);
-  OGTRegion saved;
-  context->GetClip(saved);
-  bool hadClip = !saved.IsEmpty();
-  OGTRect clip = bounds;
-  if (hadClip) {
-    OGTRect box;
-    saved.GetBounds(box);
-    clip.Intersect(box);
-  }
-  if (clip.IsNotEmpty(true)) {
-    context->SetClip(OGTRegion(clip));
-    context->SetFillColor(kBackColor);
-    context->FillRect(bounds);
-    context->SetPenColor(kFrameColor);
-    context->FrameRect(bounds);
-    DrawImage(context);
-  }
-  if (hadClip) {
-    context->SetClip(saved);
-  } else {
-    context->ClearClip();
-  }
+  OGTClipScope clip(context);
+  if (!clip.ClipTo(bounds)) return;
+  context->SetFillColor(kBackColor);
+  context->FillRect(bounds);
+  context->SetPenColor(kFrameColor);
+  context->FrameRect(bounds);
+  DrawImage(context);
 }
 
 void OGTImageField::DrawImage(OGTContext* context) {
@@ -376,24 +337,9 @@ void OGTImageField::DrawImage(OGTContext* context) {
   OGTRect content;
   ContentRect(content, true);
   if (content.IsEmpty(true)) return;
-  OGTRegion saved;
-  context->GetClip(saved);
-  bool hadClip = !saved.IsEmpty();
-  OGTRect clip = content;
-  if (hadClip) {
-    OGTRect box;
-    saved.GetBounds(box);
-    clip.Intersect(box);
-  }
-  if (clip.IsNotEmpty(true)) {
-    context->SetClip(OGTRegion(clip));
-    OGTRect at(content.Top() - verticalOffset_, content.Left() - horizontalOffset_,
-               content.Bottom(), content.Right());
-    image_->Draw(context, at);
-  }
-  if (hadClip) {
-    context->SetClip(saved);
-  } else {
-    context->ClearClip();
-  }
+  OGTClipScope clip(context);
+  if (!clip.ClipTo(content)) return;
+  OGTRect at(content.Top() - verticalOffset_, content.Left() - horizontalOffset_, content.Bottom(),
+             content.Right());
+  image_->Draw(context, at);
 }

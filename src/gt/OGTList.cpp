@@ -28,16 +28,6 @@ bool Inside(const OGTRect& rect, const OGTPoint& point) {
          point.Y() < rect.Bottom();
 }
 
-// Clips the context to what the rectangle and the update area share; false when they share
-// nothing, and then the clip is left as it was.
-bool ClipTo(OGTContext* context, const OGTRect& rect, const OGTRect& update) {
-  OGTRect common = rect;
-  common.Intersect(update);
-  if (common.IsEmpty(true)) return false;
-  context->SetClip(OGTRegion(common));
-  return true;
-}
-
 void Fill(OGTContext* context, const OGTRect& rect, const OGTColor& color) {
   context->SetFillColor(color);
   context->FillRect(rect);
@@ -404,45 +394,34 @@ void OGTList::Draw(OGTContext* context) {
   if (context == nullptr) return;
   OGTRect bounds;
   GetBounds(bounds);
-  OGTRegion saved;
-  context->GetClip(saved);
-  bool hadClip = !saved.IsEmpty();
-  OGTRect update = bounds;
-  if (hadClip) {
-    OGTRect box;
-    saved.GetBounds(box);
-    update.Intersect(box);
-  }
+  OGTClipScope clip(context);
+  const OGTRect update = clip.Within(bounds);
   OGTFont font = OGTPredefinedFont(0);
   GetFont(font);
   context->SetFont(font);
 
   OGTRect header;
   HeaderRect(header);
-  if (ClipTo(context, header, update)) DrawHeader(context, header);
+  if (clip.ClipTo(header, update)) DrawHeader(context, header);
   if (!columns_.empty()) {
     OGTRect rest = header;
     // The last header cell is one unit wider than its column.
     rest.SetLeft(std::max(header.Left(), Saturate(int64_t{ColumnLeft(ColumnCount())} + 1)));
-    if (ClipTo(context, rest, update)) DrawHeaderRest(context, rest);
+    if (clip.ClipTo(rest, update)) DrawHeaderRest(context, rest);
   }
   OGTRect corner;
   CornerRect(corner);
-  if (ClipTo(context, corner, update)) DrawCorner(context, corner);
+  if (clip.ClipTo(corner, update)) DrawCorner(context, corner);
   OGTRect area;
   RowAreaRect(area);
-  if (ClipTo(context, area, update)) {
+  if (clip.ClipTo(area, update)) {
     DrawRowBackground(context, area);
-    if (rowData_ != nullptr && rowHeight_ > 0) DrawRows(context, area, update);
-  }
-  if (hadClip) {
-    context->SetClip(saved);
-  } else {
-    context->ClearClip();
+    if (rowData_ != nullptr && rowHeight_ > 0) DrawRows(context, clip, area, update);
   }
 }
 
-void OGTList::DrawRows(OGTContext* context, const OGTRect& area, const OGTRect& update) {
+void OGTList::DrawRows(OGTContext* context, const OGTClipScope& clip, const OGTRect& area,
+                       const OGTRect& update) {
   int32_t count = RowCount();
   for (int32_t row = topRow_; row < count; ++row) {
     OGTRect rect;
@@ -450,7 +429,7 @@ void OGTList::DrawRows(OGTContext* context, const OGTRect& area, const OGTRect& 
     if (rect.Top() >= area.Bottom()) break;
     OGTRect shown = rect;
     shown.Intersect(area);
-    if (!ClipTo(context, shown, update)) continue;
+    if (!clip.ClipTo(shown, update)) continue;
     rowData_->DrawRow(context, rect, row);
   }
 }
@@ -508,31 +487,12 @@ void OGTList::RedrawRows() {
 
 // Scroll bars and layout.
 
-int32_t OGTList::Thickness(const OGTScrollBar* bar) const {
-  return bar != nullptr ? std::max(bar->Thickness(), 0) : 0;
-}
-
 OGTScrollBar* OGTList::VerticalBar() const { return verticalBar_; }
 OGTScrollBar* OGTList::HorizontalBar() const { return horizontalBar_; }
 
 void OGTList::ShowScrollBars(bool vertical, bool horizontal) {
-  auto provide = [this](OGTScrollBar*& bar, bool wanted, int32_t variant) {
-    if (!wanted) {
-      OGTScrollBar* gone = bar;
-      bar = nullptr;
-      if (gone != nullptr) DeleteChildAt(IndexOf(gone));
-      return;
-    }
-    if (bar != nullptr) return;
-    auto made = std::make_unique<OGTScrollBar>();
-    if (made->Create(variant, this) == nullptr) return;  // the platform makes no scroll bars
-    bar = made.release();
-    AddChild(bar, -1);
-    bar->Enable();
-    bar->Show();
-  };
-  provide(verticalBar_, vertical, OGTScrollBar::kVertical);
-  provide(horizontalBar_, horizontal, OGTScrollBar::kHorizontal);
+  OGTScrollBar::Provide(*this, verticalBar_, vertical, OGTScrollBar::kVertical, true);
+  OGTScrollBar::Provide(*this, horizontalBar_, horizontal, OGTScrollBar::kHorizontal, true);
   LayoutScrollBars();
   Layout();
   Invalidate();
@@ -541,8 +501,8 @@ void OGTList::ShowScrollBars(bool vertical, bool horizontal) {
 void OGTList::LayoutScrollBars() {
   OGTRect bounds;
   GetBounds(bounds);
-  int32_t vertical = Thickness(verticalBar_);
-  int32_t horizontal = Thickness(horizontalBar_);
+  int32_t vertical = OGTScrollBar::ThicknessOf(verticalBar_);
+  int32_t horizontal = OGTScrollBar::ThicknessOf(horizontalBar_);
   if (verticalBar_ != nullptr) {
     verticalBar_->SetPosition(bounds.Right() - vertical, bounds.Top(), true);
     verticalBar_->SetSize(vertical, std::max(bounds.Height() - horizontal, 0), true);
@@ -555,21 +515,11 @@ void OGTList::LayoutScrollBars() {
 }
 
 void OGTList::UpdateScrollBars() {
-  if (verticalBar_ != nullptr) {
-    int32_t page = VisibleRows();
-    verticalBar_->SetRange(0, MaxTopRow());
-    verticalBar_->SetLineSteps(-1, 1);
-    verticalBar_->SetPageSteps(-page, page);
-    verticalBar_->SetScrollPosition(topRow_);
-  }
+  if (verticalBar_ != nullptr) verticalBar_->SetUp(MaxTopRow(), topRow_, 1, VisibleRows());
   if (horizontalBar_ != nullptr) {
     OGTRect area;
     RowAreaRect(area);
-    int32_t page = std::max(area.Width(), 1);
-    horizontalBar_->SetRange(0, MaxLeftOffset());
-    horizontalBar_->SetLineSteps(-kColumnStep, kColumnStep);
-    horizontalBar_->SetPageSteps(-page, page);
-    horizontalBar_->SetScrollPosition(leftOffset_);
+    horizontalBar_->SetUp(MaxLeftOffset(), leftOffset_, kColumnStep, std::max(area.Width(), 1));
   }
 }
 
@@ -615,7 +565,7 @@ void OGTList::HeaderRect(OGTRect& rect) const {
   OGTRect bounds;
   GetBounds(bounds);
   int32_t bottom = std::min(Saturate(int64_t{bounds.Top()} + headerHeight_), bounds.Bottom());
-  int32_t right = std::max(bounds.Right() - Thickness(verticalBar_), bounds.Left());
+  int32_t right = std::max(bounds.Right() - OGTScrollBar::ThicknessOf(verticalBar_), bounds.Left());
   rect.Set(bounds.Top(), bounds.Left(), bottom, right);
 }
 
@@ -623,8 +573,8 @@ void OGTList::RowAreaRect(OGTRect& rect) const {
   OGTRect bounds;
   GetBounds(bounds);
   int32_t top = std::min(Saturate(int64_t{bounds.Top()} + headerHeight_), bounds.Bottom());
-  int32_t bottom = std::max(bounds.Bottom() - Thickness(horizontalBar_), top);
-  int32_t right = std::max(bounds.Right() - Thickness(verticalBar_), bounds.Left());
+  int32_t bottom = std::max(bounds.Bottom() - OGTScrollBar::ThicknessOf(horizontalBar_), top);
+  int32_t right = std::max(bounds.Right() - OGTScrollBar::ThicknessOf(verticalBar_), bounds.Left());
   rect.Set(top, bounds.Left(), bottom, right);
 }
 
@@ -634,8 +584,9 @@ void OGTList::CornerRect(OGTRect& rect) const {
   OGTRect bounds;
   GetBounds(bounds);
   int32_t right = std::min(Saturate(int64_t{bounds.Left()} + cornerWidth_),
-                           bounds.Right() - Thickness(verticalBar_));
-  rect.Set(bounds.Bottom() - Thickness(horizontalBar_), bounds.Left(), bounds.Bottom(), right);
+                           bounds.Right() - OGTScrollBar::ThicknessOf(verticalBar_));
+  rect.Set(bounds.Bottom() - OGTScrollBar::ThicknessOf(horizontalBar_), bounds.Left(),
+           bounds.Bottom(), right);
 }
 
 // Hit tests.

@@ -23,6 +23,7 @@
 #include "gt/OGTGraphics.h"
 #include "gt/OGTListLabel.h"
 
+class OGTClipScope;
 class OGTContext;
 class OGTCursor;
 class OGTEvent;
@@ -215,10 +216,10 @@ class OGTList : public OGTCompositItem {
 
   void MouseDown(const OGTEvent& event);
   void MouseUp(const OGTEvent& event);
-  void DrawRows(OGTContext* context, const OGTRect& area, const OGTRect& update);
+  void DrawRows(OGTContext* context, const OGTClipScope& clip, const OGTRect& area,
+                const OGTRect& update);
   int32_t MaxTopRow() const;
   int32_t MaxLeftOffset() const;
-  int32_t Thickness(const OGTScrollBar* bar) const;
   void MoveSelectionTo(int32_t row);
   // The row a navigation key moves to, or -1 when it moves nowhere.
   int32_t KeyTarget(uint16_t key) const;

@@ -32,8 +32,8 @@ Control* AddControl(OGTDialog& dialog, int32_t x, int32_t y, int32_t width, int3
                     const char* text) {
   auto control = std::make_unique<Control>();
   control->Create(0, &dialog);
-  dialog.AddChild(control.get(), -1);
-  Control* placed = control.release();
+  Control* placed = control.get();
+  dialog.AddChild(std::move(control), -1);
   placed->SetPosition(x, y, true);
   placed->SetSize(width, height, true);
   placed->SetText(text);

@@ -1,5 +1,8 @@
 #include "gt/OGTScrollBar.h"
 
+#include <algorithm>
+#include <memory>
+
 #include "gt/OGTCompositItem.h"
 #include "gt/OGTEvent.h"
 #include "gt/imp/OGTImpFactory.h"
@@ -77,4 +80,33 @@ bool OGTScrollBar::TargetOf(int32_t code, int64_t current, int64_t& target) cons
     default:
       return false;
   }
+}
+
+void OGTScrollBar::SetUp(int32_t max, int32_t position, int32_t lineStep, int32_t pageStep) {
+  SetRange(0, max);
+  SetLineSteps(-lineStep, lineStep);
+  SetPageSteps(-pageStep, pageStep);
+  SetScrollPosition(position);
+}
+
+int32_t OGTScrollBar::ThicknessOf(const OGTScrollBar* bar) {
+  return bar != nullptr ? std::max(bar->Thickness(), 0) : 0;
+}
+
+void OGTScrollBar::Provide(OGTCompositItem& owner, OGTScrollBar*& bar, bool wanted, int32_t variant,
+                           bool show) {
+  if (!wanted) {
+    OGTScrollBar* gone = bar;
+    bar = nullptr;
+    if (gone != nullptr) owner.DeleteChildAt(owner.IndexOf(gone));
+    return;
+  }
+  if (bar != nullptr) return;
+  auto made = std::make_unique<OGTScrollBar>();
+  if (made->Create(variant, &owner) == nullptr) return;  // the platform makes no scroll bars
+  OGTScrollBar* placed = made.get();
+  if (owner.AddChild(std::move(made), -1) == nullptr) return;
+  bar = placed;
+  bar->Enable();
+  if (show) bar->Show();
 }

@@ -10,6 +10,7 @@
 
 #include "gt/OGTItem.h"
 
+class OGTCompositItem;
 class OGTScrollBarImp;
 
 class OGTScrollBar : public OGTItem {
@@ -33,6 +34,17 @@ class OGTScrollBar : public OGTItem {
   // Where a user's action on the bar (events 31 to 35) moves a position that is now current: by
   // the line or page step, or to the thumb's position. False for any other event.
   bool TargetOf(int32_t code, int64_t current, int64_t& target) const;
+  // Sets the range 0 .. max, line and page steps of the same size back and forward, then the
+  // position.
+  void SetUp(int32_t max, int32_t position, int32_t lineStep, int32_t pageStep);
+
+  // The thickness of a bar that may be absent: 0 for none, never negative.
+  static int32_t ThicknessOf(const OGTScrollBar* bar);
+  // Keeps one of the owner's own bars (variant kVertical or kHorizontal) as wanted: deletes it
+  // when it is not wanted; when it is and there is none, makes one as the owner's child, enabled,
+  // and shown when show is true. bar stays null when the platform makes no scroll bars.
+  static void Provide(OGTCompositItem& owner, OGTScrollBar*& bar, bool wanted, int32_t variant,
+                      bool show);
 
  private:
   OGTScrollBarImp* BarImp() const;

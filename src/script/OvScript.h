@@ -8,22 +8,10 @@
 #include <cstddef>
 #include <string_view>
 
-class OFTApp;
-class OGTDBWindow;
-class VDBHandle;
+#include "script/OvScriptApp.h"
 
-// What the script engine needs of the running application (the player's application implements
-// it): its template (for the named searches), its database handle, and closing it.
-class OvScriptApp {
- public:
-  virtual ~OvScriptApp() = default;
-  virtual const OFTApp* AppTemplate() const = 0;
-  virtual VDBHandle* DBHandle() const = 0;
-  // Closes this running application; its windows go once the current event has been handled.
-  virtual void Quit() = 0;
-  // Shows a form of the application in a window of its own (an open one comes to the front).
-  virtual void ShowForm(const char* formName) = 0;
-};
+class OGTDBWindow;
+
 
 // The commands, by their dispatch code.
 enum class OvCommand : int {

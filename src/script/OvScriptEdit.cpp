@@ -92,7 +92,7 @@ void OvScript::ShowForm(std::string_view list) {
     if (app_ != nullptr) app_->ShowForm(params.form.c_str());
     return;
   }
-  const OFTApp* app = app_ != nullptr ? app_->AppTemplate() : nullptr;
+  const OFTApp* app = app_ != nullptr ? app_->Template() : nullptr;
   const OFTForm* form = app != nullptr ? app->FindForm(params.form.c_str()) : nullptr;
   if (form == nullptr) return;
   OGTDBWindow* window = window_;

@@ -130,7 +130,7 @@ void OvScript::ExecFind(std::string_view list) {
   if (!OvParseParams(list, &params)) return;
   std::string statement;
   if (!params.findName.empty()) {
-    const OFTApp* app = app_->AppTemplate();
+    const OFTApp* app = app_->Template();
     const OFTSearch* search = app != nullptr ? app->FindSearch(params.findName.c_str()) : nullptr;
     if (search == nullptr) return;
     statement = std::string(search->Statement().View());

@@ -1,5 +1,7 @@
 #include "template/OFTApp.h"
 
+#include <memory>
+
 #include "template/OFTForm.h"
 #include "template/OFTSearch.h"
 #include "template/OFTStatement.h"
@@ -15,13 +17,13 @@ void OFTApp::Read(VStream& stream) {
     if (kind == kOFTProperty) {
       SetProperty(name.View(), value);
     } else if (name == "Form") {
-      auto* form = new OFTForm;
+      auto form = std::make_unique<OFTForm>();
       form->Read(stream);
-      forms_.Add(form, true);
+      forms_.Add(std::move(form), true);
     } else if (name == "Search") {
-      auto* search = new OFTSearch;
+      auto search = std::make_unique<OFTSearch>();
       search->Read(stream);
-      searches_.Add(search, true);
+      searches_.Add(std::move(search), true);
     }
   }
 }

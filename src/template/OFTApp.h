@@ -5,8 +5,8 @@
 #include <cstdint>
 #include <string_view>
 
-#include "app/OvNamedList.h"
-#include "app/OvNamedObj.h"
+#include "base/OvNamedList.h"
+#include "base/OvNamedObj.h"
 #include "base/VString.h"
 
 class OFTForm;

@@ -12,9 +12,9 @@ namespace {
 void BuildItem(OGTWindow& window, const OFTItem& source) {
   std::unique_ptr<OGTItem> made = source.NewItem();
   if (made == nullptr) return;
-  OGTItem* item = made.release();
+  OGTItem* item = made.get();
   item->Create(source.Type(), &window);
-  window.AddChild(item, -1);
+  window.AddChild(std::move(made), -1);
   item->SetID(source.ID());
   item->SetPosition(source.X(), source.Y(), false);
   item->SetSize(source.Width(), source.Height(), false);

@@ -16,28 +16,22 @@ void SetShort(int16_t& field, const VString& value) {
 
 }  // namespace
 
-bool OFTDBBinding::SetProperty(std::string_view name, const VString& value, bool withOccurrence) {
+bool OFTDBBoundItem::SetProperty(std::string_view name, const VString& value) {
   if (name == "DBItemNbr") {
-    SetShort(itemNbr, value);
+    SetShort(itemNbr_, value);
     return true;
   }
-  if (withOccurrence && name == "DBItemOcrNbr") {
-    SetShort(ocrNbr, value);
+  if (withOccurrence_ && name == "DBItemOcrNbr") {
+    SetShort(ocrNbr_, value);
     return true;
   }
-  return false;
+  return OFTItem::SetProperty(name, value);
 }
 
-void OFTDBBinding::Describe(std::string& out, bool withOccurrence) const {
-  OFTDescribeNumber(out, "DBItemNbr", itemNbr);
-  if (withOccurrence) OFTDescribeNumber(out, "DBItemOcrNbr", ocrNbr);
+void OFTDBBoundItem::Describe(std::string& out) const {
+  OFTDescribeNumber(out, "DBItemNbr", itemNbr_);
+  if (withOccurrence_) OFTDescribeNumber(out, "DBItemOcrNbr", ocrNbr_);
 }
-
-bool OFTDBField::SetProperty(std::string_view name, const VString& value) {
-  return binding_.SetProperty(name, value, true) || OFTItem::SetProperty(name, value);
-}
-
-void OFTDBField::Describe(std::string& out) const { binding_.Describe(out, true); }
 
 bool OFTDBFieldMV::SetProperty(std::string_view name, const VString& value) {
   if (name == "LineWidth") {
@@ -48,26 +42,14 @@ bool OFTDBFieldMV::SetProperty(std::string_view name, const VString& value) {
     SetShort(lineHeight_, value);
     return true;
   }
-  return binding_.SetProperty(name, value, false) || OFTItem::SetProperty(name, value);
+  return OFTDBBoundItem::SetProperty(name, value);
 }
 
 void OFTDBFieldMV::Describe(std::string& out) const {
-  binding_.Describe(out, false);
+  OFTDBBoundItem::Describe(out);
   OFTDescribeNumber(out, "LineWidth", lineWidth_);
   OFTDescribeNumber(out, "LineHeight", lineHeight_);
 }
-
-bool OFTDBStyleEdit::SetProperty(std::string_view name, const VString& value) {
-  return binding_.SetProperty(name, value, true) || OFTItem::SetProperty(name, value);
-}
-
-void OFTDBStyleEdit::Describe(std::string& out) const { binding_.Describe(out, true); }
-
-bool OFTDBImageField::SetProperty(std::string_view name, const VString& value) {
-  return binding_.SetProperty(name, value, true) || OFTItem::SetProperty(name, value);
-}
-
-void OFTDBImageField::Describe(std::string& out) const { binding_.Describe(out, true); }
 
 bool OFTDBHistoryList::SetProperty(std::string_view name, const VString& value) {
   if (name == "LineWidth") {
@@ -120,8 +102,8 @@ std::unique_ptr<OGTItem> OFTDBField::NewItem() const { return std::make_unique<O
 void OFTDBField::Configure(OGTItem& item) const {
   auto* field = dynamic_cast<OGTDBField*>(&item);
   if (field == nullptr) return;
-  field->SetItemNumber(binding_.itemNbr);
-  field->SetOccurrence(binding_.ocrNbr);
+  field->SetItemNumber(ItemNbr());
+  field->SetOccurrence(OcrNbr());
 }
 
 std::unique_ptr<OGTItem> OFTDBFieldMV::NewItem() const {
@@ -131,7 +113,7 @@ std::unique_ptr<OGTItem> OFTDBFieldMV::NewItem() const {
 void OFTDBFieldMV::Configure(OGTItem& item) const {
   auto* field = dynamic_cast<OGTDBFieldMV*>(&item);
   if (field == nullptr) return;
-  field->SetItemNumber(binding_.itemNbr);
+  field->SetItemNumber(ItemNbr());
   field->SetColumnWidth(lineWidth_ > 0 ? lineWidth_ : OGTDBFieldMV::kDefaultColumnWidth);
   if (lineHeight_ > 0) field->SetRowHeight(lineHeight_);
   field->SetHeaderHeight(0);
@@ -145,8 +127,8 @@ std::unique_ptr<OGTItem> OFTDBImageField::NewItem() const {
 void OFTDBImageField::Configure(OGTItem& item) const {
   auto* field = dynamic_cast<OGTDBImageField*>(&item);
   if (field == nullptr) return;
-  field->SetItemNumber(binding_.itemNbr);
-  field->SetOccurrence(binding_.ocrNbr);
+  field->SetItemNumber(ItemNbr());
+  field->SetOccurrence(OcrNbr());
 }
 
 std::unique_ptr<OGTItem> OFTDBHistoryList::NewItem() const {

@@ -11,34 +11,38 @@
 
 #include "template/OFTItem.h"
 
-// A database item number and occurrence number, as three kinds of bound items carry them.
-struct OFTDBBinding {
-  int16_t itemNbr = 0;
-  int16_t ocrNbr = 0;
-
-  // Takes "DBItemNbr" and, when withOccurrence, "DBItemOcrNbr".
-  bool SetProperty(std::string_view name, const VString& value, bool withOccurrence);
-  void Describe(std::string& out, bool withOccurrence) const;
-};
-
-class OFTDBField : public OFTItem {
+// The base of the items bound to one database item: they take "DBItemNbr" and, when the kind has
+// one, "DBItemOcrNbr" besides the common properties. The occurrence stays 0 for kinds without it.
+class OFTDBBoundItem : public OFTItem {
  public:
-  int32_t Kind() const override { return 116; }
-  const char* Keyword() const override { return "DBField"; }
   bool SetProperty(std::string_view name, const VString& value) override;
   void Describe(std::string& out) const override;
-  std::unique_ptr<OGTItem> NewItem() const override;
-  void Configure(OGTItem& item) const override;
 
-  int16_t ItemNbr() const { return binding_.itemNbr; }
-  int16_t OcrNbr() const { return binding_.ocrNbr; }
+  int16_t ItemNbr() const { return itemNbr_; }
+  int16_t OcrNbr() const { return ocrNbr_; }
+
+ protected:
+  explicit OFTDBBoundItem(bool withOccurrence) : withOccurrence_(withOccurrence) {}
 
  private:
-  OFTDBBinding binding_;
+  bool withOccurrence_;
+  int16_t itemNbr_ = 0;
+  int16_t ocrNbr_ = 0;
 };
 
-class OFTDBFieldMV : public OFTItem {
+class OFTDBField : public OFTDBBoundItem {
  public:
+  OFTDBField() : OFTDBBoundItem(true) {}
+  int32_t Kind() const override { return 116; }
+  const char* Keyword() const override { return "DBField"; }
+  std::unique_ptr<OGTItem> NewItem() const override;
+  void Configure(OGTItem& item) const override;
+};
+
+// Bound to all values of its item, so without an occurrence; it shows them in lines of its own.
+class OFTDBFieldMV : public OFTDBBoundItem {
+ public:
+  OFTDBFieldMV() : OFTDBBoundItem(false) {}
   int32_t Kind() const override { return 117; }
   const char* Keyword() const override { return "DBMultiValueField"; }
   bool SetProperty(std::string_view name, const VString& value) override;
@@ -46,44 +50,28 @@ class OFTDBFieldMV : public OFTItem {
   std::unique_ptr<OGTItem> NewItem() const override;
   void Configure(OGTItem& item) const override;
 
-  int16_t ItemNbr() const { return binding_.itemNbr; }
   int16_t LineWidth() const { return lineWidth_; }
   int16_t LineHeight() const { return lineHeight_; }
 
  private:
-  OFTDBBinding binding_;
   int16_t lineWidth_ = 0;
   int16_t lineHeight_ = 0;
 };
 
-class OFTDBStyleEdit : public OFTItem {
+class OFTDBStyleEdit : public OFTDBBoundItem {
  public:
+  OFTDBStyleEdit() : OFTDBBoundItem(true) {}
   int32_t Kind() const override { return 118; }
   const char* Keyword() const override { return "DBStyleEdit"; }
-  bool SetProperty(std::string_view name, const VString& value) override;
-  void Describe(std::string& out) const override;
-
-  int16_t ItemNbr() const { return binding_.itemNbr; }
-  int16_t OcrNbr() const { return binding_.ocrNbr; }
-
- private:
-  OFTDBBinding binding_;
 };
 
-class OFTDBImageField : public OFTItem {
+class OFTDBImageField : public OFTDBBoundItem {
  public:
+  OFTDBImageField() : OFTDBBoundItem(true) {}
   int32_t Kind() const override { return 119; }
   const char* Keyword() const override { return "DBImageField"; }
-  bool SetProperty(std::string_view name, const VString& value) override;
-  void Describe(std::string& out) const override;
   std::unique_ptr<OGTItem> NewItem() const override;
   void Configure(OGTItem& item) const override;
-
-  int16_t ItemNbr() const { return binding_.itemNbr; }
-  int16_t OcrNbr() const { return binding_.ocrNbr; }
-
- private:
-  OFTDBBinding binding_;
 };
 
 class OFTDBHistoryList : public OFTItem {

@@ -7,7 +7,7 @@
 #include <string_view>
 #include <vector>
 
-#include "app/OvNamedObj.h"
+#include "base/OvNamedObj.h"
 #include "base/VString.h"
 #include "template/OFTItem.h"
 

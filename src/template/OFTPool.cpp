@@ -1,5 +1,7 @@
 #include "template/OFTPool.h"
 
+#include <memory>
+
 #include "base/VFile.h"
 #include "base/VStream.h"
 #include "template/OFTApp.h"
@@ -16,9 +18,9 @@ void OFTPool::ReadDefinition(VStream& stream) {
     int kind = ReadStatement(stream, name, value);
     if (kind == kOFTEndOfFile || kind == kOFTEndTag) return;
     if (kind == kOFTBeginTag && name == "Application") {
-      auto* app = new OFTApp;
+      auto app = std::make_unique<OFTApp>();
       app->Read(stream);
-      Add(app, true);
+      Add(std::move(app), true);
     }
   }
 }

@@ -6,7 +6,7 @@
 
 #include <cstdint>
 
-#include "app/OvNamedList.h"
+#include "base/OvNamedList.h"
 
 class OFTApp;
 class VDirElement;

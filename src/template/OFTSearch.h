@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <string_view>
 
-#include "app/OvNamedObj.h"
+#include "base/OvNamedObj.h"
 #include "base/VString.h"
 
 class VStream;

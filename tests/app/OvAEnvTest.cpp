@@ -1,5 +1,5 @@
 // The environment's running applications and their forms: opening, finding, showing again,
-// closing by hand, and the quit flag.
+// closing by hand or from a script, and the quit flag.
 #include "app/OvAEnv.h"
 
 #include <gtest/gtest.h>
@@ -10,6 +10,7 @@
 #include "app/OvApp.h"
 #include "gt/OGTEvent.h"
 #include "gt/OGTWindow.h"
+#include "script/OvScriptApp.h"
 #include "template/OFTApp.h"
 
 namespace {
@@ -130,6 +131,32 @@ TEST_F(EnvTest, ClosingTheLastRunningApplicationRequestsTheQuit) {
   EXPECT_TRUE(runner_->IsQuitRequested());
   EXPECT_EQ(env_->AppCount(), 0);
   EXPECT_TRUE(WindowTitles().empty());
+}
+
+// Scripts hold their application only as an OvScriptApp: through it a form opens and is found
+// again, and Quit ends the application with its windows; ending the last one ends the player.
+TEST_F(EnvTest, ScriptsReachTheirApplicationThroughItsInterface) {
+  env_->OpenApp(Sj("顧客").c_str());
+  env_->OpenApp(Sj("商品").c_str());
+  OvScriptApp* app = Running("顧客");
+  ASSERT_NE(app, nullptr);
+  app->ShowForm(Sj("顧客明細").c_str());
+  OGTWindow* form = app->FindOpenForm(Sj("顧客明細").c_str());
+  ASSERT_NE(form, nullptr);
+  EXPECT_EQ(app->Template(), env_->Pool().FindApp(Sj("顧客").c_str()));
+  EXPECT_EQ(app->Handle(), env_->Handle());
+  app->Quit();
+  EXPECT_EQ(Running("顧客"), nullptr);
+  EXPECT_TRUE(WindowTitles().empty());
+  EXPECT_FALSE(runner_->IsQuitRequested());
+  // An application outside any environment has nothing to leave.
+  OvApp loose(nullptr);
+  loose.SetName(Sj("商品").c_str());
+  loose.Quit();
+  EXPECT_EQ(env_->AppCount(), 1);
+  static_cast<OvScriptApp*>(Running("商品"))->Quit();
+  EXPECT_TRUE(runner_->IsQuitRequested());
+  EXPECT_EQ(env_->AppCount(), 0);
 }
 
 TEST_F(EnvTest, ClosingTheRunnerDeletesTheWindowsOfEveryApplication) {

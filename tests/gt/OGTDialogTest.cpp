@@ -31,7 +31,7 @@ class DialogTest : public ::testing::Test {
   T* Add(int32_t id, const char* text) {
     auto* item = new T;
     item->Create(0, dialog_.get());
-    dialog_->AddChild(item, -1);
+    dialog_->AddChild(std::unique_ptr<OGTItem>(item), -1);
     item->SetID(id);
     item->SetText(text);
     item->Enable();

@@ -42,7 +42,7 @@ class FieldTest : public ::testing::Test {
   T* AddField(int32_t variant) {
     auto* field = new T;
     field->Create(variant, &window_);
-    window_.AddChild(field, -1);
+    window_.AddChild(std::unique_ptr<OGTItem>(field), -1);
     field->Enable();
     field->Show();
     return field;

@@ -61,7 +61,7 @@ class ImageFieldTest : public ::testing::Test {
   OGTImageField* Make(int32_t variant) {
     auto* field = new OGTImageField;
     field->Create(variant, &window_);
-    window_.AddChild(field, -1);
+    window_.AddChild(std::unique_ptr<OGTItem>(field), -1);
     field->SetPosition(10, 10, false);
     field->SetSize(100, 80, false);
     field->Enable();

@@ -42,7 +42,7 @@ template <class T>
 T* Place(OGTCompositItem& parent, int32_t id, bool show = true) {
   auto* item = new T;
   item->Create(0, &parent);
-  parent.AddChild(item, -1);
+  parent.AddChild(std::unique_ptr<OGTItem>(item), -1);
   item->SetID(id);
   item->SetPosition(10, 10 * id, true);
   item->SetSize(100, 20, true);
@@ -58,12 +58,13 @@ TEST(OGTCompositItem, AddChildPositionsAndRefusals) {
   auto* b = new OGTItem;
   auto* c = new OGTItem;
   auto* d = new OGTItem;
-  parent.AddChild(a, -1);
-  parent.AddChild(b, 99);  // beyond the end appends
-  parent.AddChild(c, -5);  // other negatives insert first
-  parent.AddChild(d, 1);
-  parent.AddChild(a, 0);  // already present: ignored
-  parent.AddChild(nullptr, 0);
+  parent.AddChild(std::unique_ptr<OGTItem>(a), -1);
+  parent.AddChild(std::unique_ptr<OGTItem>(b), 99);  // beyond the end appends
+  parent.AddChild(std::unique_ptr<OGTItem>(c), -5);  // other negatives insert first
+  parent.AddChild(std::unique_ptr<OGTItem>(d), 1);
+  // Already present: it stays where it is, still owned once.
+  EXPECT_EQ(parent.AddChild(std::unique_ptr<OGTItem>(a), 0), a);
+  EXPECT_EQ(parent.AddChild(nullptr, 0), nullptr);
   ASSERT_EQ(parent.ChildCount(), 4);
   EXPECT_EQ(parent.ChildAt(0), c);
   EXPECT_EQ(parent.ChildAt(1), d);
@@ -76,7 +77,8 @@ TEST(OGTCompositItem, AddChildPositionsAndRefusals) {
   OGTItem stranger;
   EXPECT_EQ(parent.IndexOf(&stranger), -2);
 
-  parent.AddChild(&parent, -1);  // itself: would be a cycle
+  // Itself: a cycle. Refused and left to its owner (deleting it would free a stack object).
+  EXPECT_EQ(parent.AddChild(std::unique_ptr<OGTItem>(&parent), -1), nullptr);
   EXPECT_EQ(parent.ChildCount(), 4);
 
   parent.RemoveChild(b);
@@ -92,7 +94,7 @@ TEST(OGTCompositItem, MoveChild) {
   OGTItem* items[3];
   for (auto*& item : items) {
     item = new OGTItem;
-    parent.AddChild(item, -1);
+    parent.AddChild(std::unique_ptr<OGTItem>(item), -1);
   }
   auto order = [&] {
     std::vector<int> seen;
@@ -121,12 +123,14 @@ TEST(OGTCompositItem, ChildMovesBetweenParentsAndDiesWithTheLast) {
   auto second = std::make_unique<OGTCompositItem>();
   auto* child = new OGTCompositItem;
   auto* grandchild = new OGTItem;
-  child->AddChild(grandchild, -1);
-  first.AddChild(child, -1);
-  second->AddChild(child, -1);
+  child->AddChild(std::unique_ptr<OGTItem>(grandchild), -1);
+  first.AddChild(std::unique_ptr<OGTItem>(child), -1);
+  EXPECT_EQ(second->AddChild(first.TakeChild(child), -1), child);
   EXPECT_EQ(first.ChildCount(), 0);  // taken out of the first parent
+  EXPECT_EQ(first.TakeChild(child), nullptr);
   EXPECT_EQ(child->Parent(), second.get());
-  child->AddChild(second.get(), -1);  // an ancestor: refused
+  // An ancestor is refused and stays with its owner here.
+  EXPECT_EQ(child->AddChild(std::unique_ptr<OGTItem>(second.get()), -1), nullptr);
   EXPECT_EQ(child->ChildCount(), 1);
   second.reset();  // deletes child and grandchild (a leak or double delete fails under ASan)
   EXPECT_EQ(first.ChildCount(), 0);
@@ -141,9 +145,9 @@ TEST(OGTCompositItem, SearchesAndFlagsCoverTheSubtree) {
   deep->SetID(3);
   auto* flat = new OGTItem;
   flat->SetID(3);
-  group->AddChild(deep, -1);
-  root.AddChild(group, -1);
-  root.AddChild(flat, -1);
+  group->AddChild(std::unique_ptr<OGTItem>(deep), -1);
+  root.AddChild(std::unique_ptr<OGTItem>(group), -1);
+  root.AddChild(std::unique_ptr<OGTItem>(flat), -1);
   EXPECT_EQ(root.FindByID(1), &root);
   EXPECT_EQ(root.FindByID(3), deep);  // depth first: the group's child comes before flat
   EXPECT_EQ(root.FindByID(4), nullptr);
@@ -186,7 +190,7 @@ TEST(OGTItem, WithoutAFactoryNothingShowsAndQueriesAreNeutral) {
   EXPECT_EQ(window.Create(0, nullptr), nullptr);
   auto* field = new OGTField;
   EXPECT_EQ(field->Create(0, &window), nullptr);
-  window.AddChild(field, -1);
+  window.AddChild(std::unique_ptr<OGTItem>(field), -1);
   field->SetID(7);
   field->SetPosition(5, 6, true);
   field->SetText("abc");
@@ -239,10 +243,10 @@ TEST(OGTWindow, EventsTravelUpToTheFirstWindowOnly) {
   RecordingComposite application;
   auto* window = new RecordingWindow;
   window->Create(0, &application);
-  application.AddChild(window, -1);
+  application.AddChild(std::unique_ptr<OGTItem>(window), -1);
   auto* group = new OGTCompositItem;
   group->Create(0, window);
-  window->AddChild(group, -1);
+  window->AddChild(std::unique_ptr<OGTItem>(group), -1);
   auto* button = Place<OGTButton>(*group, 5);
   window->Show();
 
@@ -329,7 +333,7 @@ TEST(OGTWindow, CloseBoxAsksCanCloseAndDeletesTheWindow) {
   RecordingComposite application;
   auto* window = new Stubborn;
   window->Create(0, &application);
-  application.AddChild(window, -1);
+  application.AddChild(std::unique_ptr<OGTItem>(window), -1);
   Place<OGTField>(*window, 1);
   window->Show();
   EXPECT_FALSE(factory.User().Close(window));

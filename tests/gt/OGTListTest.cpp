@@ -57,7 +57,7 @@ class ListTest : public ::testing::Test {
     window_.Show();
     list_ = new OGTList;
     list_->Create(0, &window_);
-    window_.AddChild(list_, -1);
+    window_.AddChild(std::unique_ptr<OGTItem>(list_), -1);
     list_->SetPosition(kLeft, kTop, false);
     list_->SetSize(200, 184, false);
     list_->Enable();

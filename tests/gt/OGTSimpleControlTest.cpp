@@ -54,7 +54,7 @@ class SimpleControlTest : public ::testing::Test {
   T* Add(int32_t x, int32_t y, int32_t width, int32_t height, int32_t variant = 0) {
     auto* item = new T;
     item->Create(variant, &window_);
-    window_.AddChild(item, -1);
+    window_.AddChild(std::unique_ptr<OGTItem>(item), -1);
     item->SetPosition(x, y, false);
     item->SetSize(width, height, false);
     item->Enable();
@@ -168,7 +168,7 @@ TEST_F(SimpleControlTest, ImageNamesReachImplementationsMadeLater) {
   button->SetImageNames("up.bmp", "down.bmp", "off.bmp");
   for (OGTItem* item : {static_cast<OGTItem*>(button), static_cast<OGTItem*>(plane)}) {
     item->Create(0, &window_);
-    window_.AddChild(item, -1);
+    window_.AddChild(std::unique_ptr<OGTItem>(item), -1);
     item->SetSize(40, 20, false);
     item->Enable();
     item->Show();

@@ -54,8 +54,7 @@ VABoss::~VABoss() {
   userFile_.reset();
   dataDictionary_.reset();
   commandLog_.reset();
-  // The work files hold nothing that outlives the engine.
-  if (Config() != nullptr) (void)Config()->CloseWorkFiles();
+  // The work files, which hold nothing that outlives the engine, go with VBoss.
 }
 
 // ---- system files ----
@@ -232,8 +231,8 @@ VResult VABoss::CreateDatabase(VCMD& command) {
       }
     }
   }
-  // The work files hold nothing that outlives the command.
-  (void)config.CloseWorkFiles();
+  // The work files hold nothing that outlives the command; one left behind is made afresh.
+  (void)CloseWorkFiles();
   return result;
 }
 
@@ -350,8 +349,9 @@ void VABoss::DropAll() {
   userFile_.reset();
   dataDictionary_.reset();
   commandLog_.reset();
-  // The work files hold sets and sorts only, which go with the database.
-  (void)Config()->CloseWorkFiles();
+  // The work files hold sets and sorts only, which go with the database; a failure to remove
+  // them leaves nothing behind that a later open would read.
+  (void)CloseWorkFiles();
   open_ = false;
   stopped_ = false;
 }

@@ -2,10 +2,26 @@
 
 #include "db/engine/VCMD.h"
 #include "db/schema/VConfig.h"
+#include "db/store/VCash.h"
+#include "db/store/VWorkFiles.h"
 
 VBoss::VBoss(const std::string& configPath) : config_(std::make_unique<VConfig>(configPath)) {}
 
 VBoss::~VBoss() = default;
+
+VCash* VBoss::Cache() {
+  if (cache_ == nullptr) cache_ = std::make_unique<VCash>(config_->MainSection()->CacheSize());
+  return cache_.get();
+}
+
+VWorkFiles* VBoss::WorkFiles() {
+  if (workFiles_ == nullptr) workFiles_ = std::make_unique<VWorkFiles>(config_.get(), Cache());
+  return workFiles_.get();
+}
+
+VResult VBoss::CloseWorkFiles() {
+  return workFiles_ != nullptr ? workFiles_->CloseWorkFiles() : kVOk;
+}
 
 std::unique_ptr<VCMD> VBoss::NewCommand() { return std::make_unique<VCMD>(); }
 

@@ -1,6 +1,7 @@
 // VBoss: the root of the engine objects. It holds the configuration, read from its file when the
-// engine is made and written back (when changed) when it is destroyed; the configuration in turn
-// owns the block cache and the work files.
+// engine is made and written back (when changed) when it is destroyed, the block cache, sized by
+// the configuration when it is first used, and the work files in the configuration's work
+// directory. The work files go first, then the cache, then the configuration.
 //
 // Commands are made by NewCommand, run by Execute and released by ReleaseCommand. Execute answers
 // the command's result code, which it also writes into the answer's "ECODE". The engine's failure
@@ -13,8 +14,10 @@
 
 #include "base/VBase.h"
 
+class VCash;
 class VCMD;
 class VConfig;
+class VWorkFiles;
 
 class VBoss {
  public:
@@ -31,7 +34,15 @@ class VBoss {
   virtual void ReleaseCommand(std::unique_ptr<VCMD> command);
 
   VConfig* Config() const { return config_.get(); }
+  // The block cache, made on first use with the main section's cache size.
+  VCash* Cache();
+  // The work files (the object is made on first use, the files when a set or sort needs them).
+  VWorkFiles* WorkFiles();
+  // Closes and removes the work files when they were made: 0, or the failure to remove one.
+  VResult CloseWorkFiles();
 
  private:
   std::unique_ptr<VConfig> config_;
+  std::unique_ptr<VCash> cache_;
+  std::unique_ptr<VWorkFiles> workFiles_;
 };

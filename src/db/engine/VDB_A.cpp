@@ -31,19 +31,19 @@ int32_t VDB_A::FileNumber() const { return schema_ != nullptr ? schema_->Number(
 
 VResult VDB_A::CreateDBFile() {
   if (open_) return kVFileAlreadyOpen;
-  VDBFile file(schema_.get(), Config());
+  VDBFile file(schema_.get(), Config(), engine_->Cache());
   return file.CreateDBFile();
 }
 
 VResult VDB_A::EraseDBFile() {
   if (open_) return kVFileAlreadyOpen;
-  VDBFile file(schema_.get(), Config());
+  VDBFile file(schema_.get(), Config(), engine_->Cache());
   return file.EraseDBFile();
 }
 
 VResult VDB_A::Open() {
   if (open_) return kVFileAlreadyOpen;
-  auto file = std::make_unique<VDBFile>(schema_.get(), Config());
+  auto file = std::make_unique<VDBFile>(schema_.get(), Config(), engine_->Cache());
   VResult result = file->Open();
   if (result != kVOk) return result;
   file_ = std::move(file);
@@ -114,6 +114,10 @@ VResult VDB_A::ExecuteInternal(VCMD& command) {
 
 VResult VDB_A::ExecuteCommand(VCMD&) { return kVUnknownCommand; }
 
+VDBFileSets VDB_A::FileSets(VListMgr* sets) const {
+  return VDBFileSets(file_.get(), sets, engine_->WorkFiles());
+}
+
 VResult VDB_A::Query(VUQue& queue, std::string_view statement, std::vector<uint32_t>* records) {
   records->clear();
   if (!open_) return kVFileNotOpen;
@@ -121,7 +125,7 @@ VResult VDB_A::Query(VUQue& queue, std::string_view statement, std::vector<uint3
                                        statement.size());
   int32_t id = 0;
   uint32_t size = 0;
-  VResult result = file_->SetMake(&queue.Sets(), bytes, &id, &size);
+  VResult result = FileSets(&queue.Sets()).SetMake(bytes, &id, &size);
   if (result != kVOk) return result;
   auto* set = static_cast<VSetAcc*>(queue.Sets().Find(id, VSetObj::kSet));
   records->reserve(size);

@@ -19,12 +19,14 @@
 #include <vector>
 
 #include "base/VObj.h"
+#include "db/engine/VDBFileSets.h"
 #include "db/engine/VDIHandle.h"
 
 class VABoss;
 class VCMD;
 class VConfig;
 class VDBFile;
+class VListMgr;
 class VSch_DBFile;
 class VUQue;
 
@@ -63,6 +65,8 @@ class VDB_A : public VObj {
   // The record numbers of a query statement over the file, in set order, made with the queue's
   // list of sets and dropped again: 0 or the statement's failure.
   VResult Query(VUQue& queue, std::string_view statement, std::vector<uint32_t>* records);
+  // The open file's sets in a user's list (sets: the list).
+  VDBFileSets FileSets(VListMgr* sets) const;
 
   VABoss* engine_;
   std::unique_ptr<VSch_DBFile> schema_;

@@ -88,7 +88,8 @@ VResult VDB_DM::ExecuteCommand(VCMD& command) {
       if (request.PieceCount() == 0) return kVCountNoStatement;
       uint32_t count = 0;
       uint32_t first = 0;
-      VResult result = file_->SetCount(&command.Queue()->Sets(), request.Piece(0), &count, &first);
+      VResult result =
+          FileSets(&command.Queue()->Sets()).SetCount(request.Piece(0), &count, &first);
       if (result == kVOk) {
         answer.Set(VDML::kQTY, static_cast<int32_t>(count));
         answer.Set(VDML::kRID, static_cast<int32_t>(first));
@@ -125,7 +126,7 @@ VResult VDB_DM::Change(VCMD& command) {
   const bool logged = engine_->TransactionLogFile() != nullptr;
   // The change and its log record are one operation for the cache: nothing is written back
   // between them, so the change can never reach the disk without the record that undoes it.
-  VCashUpdate operation(Config()->Cache());
+  VCashUpdate operation(engine_->Cache());
   VResult result;
   int32_t option;
   switch (command.Code()) {
@@ -190,13 +191,14 @@ VResult VDB_DM::SetCommand(VCMD& command) {
   const VDML& request = command.Request();
   VDML& answer = command.Answer();
   VListMgr* sets = &command.Queue()->Sets();
+  VDBFileSets fileSets = FileSets(sets);
   const int32_t id = request.Value(VDML::kSID);
   switch (command.Code()) {
     case VCode::kSetMake: {
       if (request.PieceCount() == 0) return kVNoStatement;
       int32_t made = 0;
       uint32_t size = 0;
-      VResult result = file_->SetMake(sets, request.Piece(0), &made, &size);
+      VResult result = fileSets.SetMake(request.Piece(0), &made, &size);
       if (result == kVOk) {
         answer.Set(VDML::kSID, made);
         answer.Set(VDML::kQTY, static_cast<int32_t>(size));
@@ -205,22 +207,22 @@ VResult VDB_DM::SetCommand(VCMD& command) {
     }
     case VCode::kSetSort:
       if (request.PieceCount() == 0) return kVNoSortDescription;
-      return file_->SetSort(sets, id, request.Piece(0));
+      return fileSets.SetSort(id, request.Piece(0));
     case VCode::kSortCancel:
-      return file_->SortCancel(sets, id);
+      return fileSets.SortCancel(id);
     case VCode::kSetCancel:
-      return file_->SetCancel(sets, id);
+      return fileSets.SetCancel(id);
     case VCode::kSetSize: {
       uint32_t size = 0;
-      VResult result = file_->SetSize(sets, id, &size);
+      VResult result = fileSets.SetSize(id, &size);
       if (result == kVOk) answer.Set(VDML::kQTY, static_cast<int32_t>(size));
       return result;
     }
     case VCode::kSetRGet: {
       uint32_t r = 0;
       const bool withRecord = request.Value(VDML::kOPT) == 1;
-      VResult result = file_->SetRGet(sets, id, static_cast<uint32_t>(request.Value(VDML::kIDX)),
-                                      &r, withRecord ? &image_ : nullptr);
+      VResult result = fileSets.SetRGet(id, static_cast<uint32_t>(request.Value(VDML::kIDX)), &r,
+                                        withRecord ? &image_ : nullptr);
       if (r != 0) answer.Set(VDML::kRID, static_cast<int32_t>(r));
       if (result == kVOk && withRecord) answer.AddRecordPiece(image_);
       return result;
@@ -229,11 +231,11 @@ VResult VDB_DM::SetCommand(VCMD& command) {
     case VCode::kSetRDel: {
       const bool add = command.Code() == VCode::kSetRAdd;
       if (request.PieceCount() > 0) {
-        return add ? file_->SetRAdd(sets, id, request.Piece(0))
-                   : file_->SetRDel(sets, id, request.Piece(0));
+        return add ? fileSets.SetRAdd(id, request.Piece(0))
+                   : fileSets.SetRDel(id, request.Piece(0));
       }
       const uint32_t r = static_cast<uint32_t>(request.Value(VDML::kRID));
-      return add ? file_->SetRAdd(sets, id, r) : file_->SetRDel(sets, id, r);
+      return add ? fileSets.SetRAdd(id, r) : fileSets.SetRDel(id, r);
     }
     case VCode::kKSLocate: {
       std::vector<uint8_t> stored;

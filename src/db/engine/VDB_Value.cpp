@@ -88,7 +88,7 @@ int32_t VDB_Value::PieceLength() const {
 VResult VDB_Value::ExecuteCommand(VCMD& command) {
   if (!open_) return kVFileNotOpen;
   // A change and its log record are one operation for the cache (see VDB_DM).
-  VCashUpdate operation(Config()->Cache());
+  VCashUpdate operation(engine_->Cache());
   VResult result = Run(command);
   VResult ended = operation.End();
   return result == kVOk ? ended : result;
@@ -165,9 +165,10 @@ VResult VDB_Value::Run(VCMD& command) {
       const std::string statement = ValueStatement(valueId);
       int32_t id = 0;
       uint32_t size = 0;
-      VResult result = file_->SetMake(
-          &user->Sets(), {reinterpret_cast<const uint8_t*>(statement.data()), statement.size()},
-          &id, &size);
+      VResult result =
+          FileSets(&user->Sets())
+              .SetMake({reinterpret_cast<const uint8_t*>(statement.data()), statement.size()}, &id,
+                       &size);
       if (result == kVOk) {
         answer.Set(VDML::kSID, id);
         answer.Set(VDML::kQTY, static_cast<int32_t>(size));
@@ -176,8 +177,9 @@ VResult VDB_Value::Run(VCMD& command) {
     }
     case VCode::kDBV_SGet: {
       uint32_t r = 0;
-      VResult result = file_->SetRGet(&user->Sets(), request.Value(VDML::kSID),
-                                      static_cast<uint32_t>(request.Value(VDML::kIDX)), &r, &image);
+      VResult result = FileSets(&user->Sets())
+                           .SetRGet(request.Value(VDML::kSID),
+                                    static_cast<uint32_t>(request.Value(VDML::kIDX)), &r, &image);
       if (result != kVOk) return result;
       const VRecordView view(image.data(), image.size());
       VValueRef flag;
@@ -195,7 +197,7 @@ VResult VDB_Value::Run(VCMD& command) {
       return kVOk;
     }
     case VCode::kDBV_SCancel:
-      return file_->SetCancel(&user->Sets(), request.Value(VDML::kSID));
+      return FileSets(&user->Sets()).SetCancel(request.Value(VDML::kSID));
     default:
       return kVUnknownCommand;
   }

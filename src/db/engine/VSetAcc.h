@@ -15,8 +15,8 @@
 #include <string>
 
 #include "base/VBase.h"
-#include "db/engine/VSetObj.h"
 #include "db/store/VRio.h"
+#include "db/store/VSetObj.h"
 
 class VCioMap;
 

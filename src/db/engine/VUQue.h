@@ -15,8 +15,8 @@
 
 #include "base/VObj.h"
 #include "db/engine/VHoldArray.h"
-#include "db/engine/VListMgr.h"
 #include "db/store/VHolder.h"
+#include "db/store/VListMgr.h"
 
 class VUQue : public VHolder, public VObj {
  public:

@@ -8,14 +8,11 @@
 #include "base/VSjis.h"
 #include "base/VStream.h"
 #include "base/VString.h"
-#include "db/engine/VTT.h"
-#include "db/store/VCash.h"
-#include "db/store/VCioMap.h"
+#include "db/schema/VTT.h"
 
 namespace {
 
 constexpr int32_t kLineLimit = 1024;
-constexpr int32_t kWorkFileBlockSize = 4096;
 constexpr int32_t kLastTemporaryNumber = 64;
 
 bool SameWord(std::string_view text, std::string_view word) {
@@ -104,9 +101,8 @@ VConfig::~VConfig() {
     if (result != kVOk)
       LogFormat("...ERROR... VConfig: writing %s ec:%d", file_->FullPath(), result);
   }
-  // The work files and a work directory made for them hold nothing that outlives the engine.
-  (void)CloseWorkFiles();
-  cache_.reset();
+  // A work directory made for the work files holds nothing that outlives the engine, which has
+  // removed them by now.
   if (workDirectoryMade_ && workDirectory_->List(3) == 0) (void)workDirectory_->Remove();
   workDirectory_.reset();
   sections_.clear();
@@ -337,39 +333,4 @@ VDir* VConfig::WorkDirectory() {
   workDirectory_ = std::move(made);
   workDirectoryMade_ = !existed;
   return workDirectory_.get();
-}
-
-VCash* VConfig::Cache() {
-  if (cache_ == nullptr) cache_ = std::make_unique<VCash>(MainSection()->CacheSize());
-  return cache_.get();
-}
-
-VCioMap* VConfig::MakeWorkFile(std::unique_ptr<VCioMap>* slot, const char* name) {
-  if (*slot != nullptr) return slot->get();
-  VDir* folder = WorkDirectory();
-  if (folder == nullptr || !folder->Exists()) return nullptr;
-  auto file = std::make_unique<VCioMap>(name, Cache(), nullptr, kVWorkFileKind, folder);
-  file->SetBlockSize(kWorkFileBlockSize);
-  if (file->Create(false) != kVOk || file->Open(false) != kVOk) return nullptr;
-  *slot = std::move(file);
-  return slot->get();
-}
-
-VCioMap* VConfig::WorkSet() { return MakeWorkFile(&workSet_, "@Workset"); }
-
-VCioMap* VConfig::WorkTree() { return MakeWorkFile(&workTree_, "@Worktree"); }
-
-VResult VConfig::CloseWorkFiles() {
-  VResult result = kVOk;
-  for (std::unique_ptr<VCioMap>* slot : {&workSet_, &workTree_}) {
-    if (*slot == nullptr) continue;
-    VCioMap* file = slot->get();
-    // A work file is removed whole: what its close would write back is of no use.
-    (void)file->Close();
-    VResult removed = file->Remove();
-    if (removed == kVOk) removed = file->SyncDirectory();
-    if (result == kVOk) result = removed;
-    slot->reset();
-  }
-  return result;
 }

@@ -9,8 +9,8 @@
 // that happened or a setting was changed after reading, and it is replaced whole: the new text is
 // written beside it and renamed over it, so a failure never leaves a half-written file.
 //
-// The work directory, the block cache and the work files are made on first use and live with the
-// configuration.
+// The work directory is made on first use and lives with the configuration; the block cache and
+// the work files in it belong to the engine object.
 #pragma once
 
 #include <cstdint>
@@ -20,9 +20,6 @@
 
 #include "base/VFile.h"
 #include "db/schema/VMSD.h"
-
-class VCash;
-class VCioMap;
 
 // Reading status of a configuration file that does not exist.
 constexpr VResult kVConfigMissing = -34;
@@ -50,14 +47,6 @@ class VConfig {
   // The main section's work path, or a new "@VARNEX_T_nnnnn" directory in the temporary directory
   // (removed again at destruction when it is left empty); null when neither can be had.
   VDir* WorkDirectory();
-  // The block cache, sized by the main section.
-  VCash* Cache();
-  // The work files "@Workset" and "@Worktree" (4096-byte blocks), created afresh in the work
-  // directory on first use; null when the work directory does not exist or creation fails.
-  VCioMap* WorkSet();
-  VCioMap* WorkTree();
-  // Closes and removes both work files.
-  VResult CloseWorkFiles();
 
   // Switches of the main section.
   bool DataDictionary() const { return MainSection()->DataDictionary(); }
@@ -82,7 +71,6 @@ class VConfig {
   void ReadLine(const uint8_t* line, int32_t length);
   VMSD* NewSection();
   void AppendDefaultSection();
-  VCioMap* MakeWorkFile(std::unique_ptr<VCioMap>* slot, const char* name);
 
   std::string directoryPath_;
   std::unique_ptr<VDir> directory_;
@@ -92,7 +80,4 @@ class VConfig {
   std::vector<std::unique_ptr<VMSD>> sections_;
   std::unique_ptr<VDir> workDirectory_;
   bool workDirectoryMade_ = false;
-  std::unique_ptr<VCash> cache_;
-  std::unique_ptr<VCioMap> workSet_;
-  std::unique_ptr<VCioMap> workTree_;
 };

@@ -16,7 +16,7 @@
 
 #include "base/VFile.h"
 #include "base/VObj.h"
-#include "db/engine/VRanges.h"
+#include "db/schema/VRanges.h"
 
 class VMSD : public VObj {
  public:

@@ -93,7 +93,7 @@ void VDBCheck::Problem(std::string text) {
   if (found_ <= limit_) problems_.push_back(std::move(text));
 }
 
-int32_t VDBCheck::CheckFile(const VSch_DBFile& schema) {
+void VDBCheck::Reset() {
   problems_.clear();
   notes_.clear();
   found_ = 0;
@@ -104,7 +104,16 @@ int32_t VDBCheck::CheckFile(const VSch_DBFile& schema) {
   dataBlock_.clear();
   keys_.clear();
   mappedCount_ = 0;
+}
 
+void VDBCheck::Finish() {
+  if (found_ > limit_) problems_.push_back("... and " + Num(found_ - limit_) + " more problems");
+  index_.reset();
+  data_.reset();
+}
+
+int32_t VDBCheck::CheckFile(const VSch_DBFile& schema) {
+  Reset();
   schema_ = &schema;
   if (OpenSources(schema)) {
     CheckBitmaps();
@@ -124,9 +133,24 @@ int32_t VDBCheck::CheckFile(const VSch_DBFile& schema) {
       }
     }
   }
-  if (found_ > limit_) problems_.push_back("... and " + Num(found_ - limit_) + " more problems");
-  index_.reset();
-  data_.reset();
+  Finish();
+  return found_;
+}
+
+int32_t VDBCheck::CheckTree(const std::string& path, uint32_t root, int32_t keyNumber,
+                            uint16_t attributes, TreeSummary* summary) {
+  Reset();
+  *summary = TreeSummary();
+  index_ = std::make_unique<Source>(path, nullptr);
+  if (!index_->Exists()) {
+    Problem("the file \"" + path + "\" is missing");
+  } else if (VResult result = index_->Open(); result != kVOk) {
+    Problem("the file \"" + path + "\" cannot be read (" + Num(-result) + ")");
+  } else if (CheckHeader(*index_, "index file")) {
+    CheckBitmaps();
+    WalkTree(root, keyNumber, attributes, summary);
+  }
+  Finish();
   return found_;
 }
 

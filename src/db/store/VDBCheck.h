@@ -24,6 +24,7 @@
 #include <cstdint>
 #include <map>
 #include <memory>
+#include <set>
 #include <string>
 #include <utility>
 #include <vector>
@@ -47,7 +48,18 @@ class VDBCheck {
     uint32_t dataBlocks = 0;
   };
 
-  // config: the engine's configuration, which says where the files of each file number live.
+  // What a check of one tree finds besides problems.
+  struct TreeSummary {
+    int32_t height = 0;  // levels, the root counted: 1 for a tree that is its root alone
+    int32_t nodes = 0;
+    int32_t longestChain = 0;   // list parts of the one key spread over most leaf entries
+    std::set<uint32_t> blocks;  // the tree's nodes
+    // (stored key with its length byte, record) in tree order.
+    std::vector<std::pair<std::string, uint32_t>> entries;
+  };
+
+  // config: the engine's configuration, which says where the files of each file number live (only
+  // CheckFile needs it).
   explicit VDBCheck(VConfig* config, int32_t problemLimit = 100);
   ~VDBCheck();
   VDBCheck(const VDBCheck&) = delete;
@@ -56,6 +68,13 @@ class VDBCheck {
   // Checks one file; answers the number of problems found in it (all of them, not only those
   // kept). Problems and notes of earlier calls are replaced.
   int32_t CheckFile(const VSch_DBFile& schema);
+
+  // Checks one tree of the index file at path by itself: the file's header and allocation bitmaps,
+  // then the tree from its root, as CheckFile checks the tree of a key with that number and
+  // attribute word (its entries are not compared with any records). Answers the number of problems
+  // found; the tree's shape goes to summary.
+  int32_t CheckTree(const std::string& path, uint32_t root, int32_t keyNumber, uint16_t attributes,
+                    TreeSummary* summary);
 
   const std::vector<std::string>& Problems() const { return problems_; }
   // Facts worth telling that are not problems (a pending backup, keys of the schema without a
@@ -89,6 +108,10 @@ class VDBCheck {
     KeySlot(KeySlot&&) noexcept;
   };
 
+  // Forgets what an earlier check found.
+  void Reset();
+  // Adds the count of problems not kept, and closes the files.
+  void Finish();
   void Problem(std::string text);
   void Note(std::string text) { notes_.push_back(std::move(text)); }
   bool OpenSources(const VSch_DBFile& schema);
@@ -113,6 +136,8 @@ class VDBCheck {
   void ReadKeySlots(const std::vector<uint8_t>& directory, bool oldLayout);
   void CollectKeyValues(uint32_t r, const uint8_t* image, int32_t length);
   void CheckTree(KeySlot& slot, bool reverse);
+  // Walks one tree as the key with that number and attribute word, its shape to summary.
+  void WalkTree(uint32_t root, int32_t keyNumber, uint16_t attributes, TreeSummary* summary);
   void CompareKeyEntries(KeySlot& slot, bool reverse);
 
   class TreeWalk;

@@ -145,6 +145,14 @@ class VDBCheck::TreeWalk {
     }
   }
 
+  // The shape of the tree walked (its entries stay in the key slot).
+  void Describe(TreeSummary* summary) const {
+    summary->height = leafDepth_ < 0 ? 1 : leafDepth_ + 1;
+    summary->nodes = static_cast<int32_t>(visited_.size());
+    summary->longestChain = longestChain_;
+    summary->blocks = visited_;
+  }
+
  private:
   // False when the node could not be walked (its parent's separator is then not compared).
   bool Visit(uint32_t block, int32_t depth, std::string* firstKey, uint32_t* firstSeparator) {
@@ -247,18 +255,24 @@ class VDBCheck::TreeWalk {
       if (c > 0) {
         Fail(at + Show(key) + " follows " + Show(previousKey_) + " out of order");
       } else if (c == 0) {
+        ++chain_;
         if (unique_)
           Fail(at + Show(key) + " is in the unique key twice");
         else if (!(previousWord_ & kGoesOn) || !(word & kContinues))
           Fail(at + "the chain flags of " + Show(key) + " do not join equal keys");
         else if (previousLast_ >= records_.front())
           Fail(at + "the chain of " + Show(key) + " is out of order");
-      } else if ((previousWord_ & kGoesOn) || (word & kContinues)) {
-        Fail(at + "the chain flags of " + Show(key) + " join different keys");
+      } else {
+        chain_ = 1;
+        if ((previousWord_ & kGoesOn) || (word & kContinues)) {
+          Fail(at + "the chain flags of " + Show(key) + " join different keys");
+        }
       }
-    } else if (word & kContinues) {
-      Fail(at + "the first entry of the tree continues a list");
+    } else {
+      chain_ = 1;
+      if (word & kContinues) Fail(at + "the first entry of the tree continues a list");
     }
+    longestChain_ = std::max(longestChain_, chain_);
     for (uint32_t r : records_) out_.emplace_back(key, r);
     havePrevious_ = true;
     previousKey_ = key;
@@ -289,10 +303,26 @@ class VDBCheck::TreeWalk {
   uint32_t previousLast_ = 0;
   std::vector<uint32_t> records_;
   std::set<uint32_t> visited_;
+  int32_t chain_ = 0;  // leaf entries of the current key so far
+  int32_t longestChain_ = 0;
 };
 
 void VDBCheck::CheckTree(KeySlot& slot, bool reverse) {
   TreeWalk(*this, slot, reverse).Run(reverse ? slot.reverseRoot : slot.root);
+}
+
+void VDBCheck::WalkTree(uint32_t root, int32_t keyNumber, uint16_t attributes,
+                        TreeSummary* summary) {
+  KeySlot slot;
+  slot.number = keyNumber;
+  slot.attributes = attributes;
+  slot.root = root;
+  slot.maker =
+      std::make_unique<VKeyAcc>(nullptr, static_cast<uint8_t>(keyNumber), attributes, 0u, false);
+  TreeWalk walk(*this, slot, false);
+  walk.Run(root);
+  walk.Describe(summary);
+  summary->entries = std::move(slot.entries);
 }
 
 void VDBCheck::CompareKeyEntries(KeySlot& slot, bool reverse) {

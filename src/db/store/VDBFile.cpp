@@ -33,8 +33,8 @@ int32_t SlotsFor(int32_t blockSize) {
 
 }  // namespace
 
-VDBFile::VDBFile(VSch_DBFile* schema, VConfig* config)
-    : schema_(schema), config_(config), name_(schema->StorageName()) {}
+VDBFile::VDBFile(VSch_DBFile* schema, VConfig* config, VCash* cache)
+    : schema_(schema), config_(config), cache_(cache), name_(schema->StorageName()) {}
 
 VDBFile::~VDBFile() {
   if (!open_) return;
@@ -82,8 +82,8 @@ VResult VDBFile::RemoveBackup() {
 VResult VDBFile::CreateDBFile() {
   if (open_) return kVFileAlreadyOpen;
   if (IsReadOnly()) return kVReadOnlyFile;
-  VCioMap index(name_ + ".idx", config_->Cache(), nullptr, kVIndexFileKind, IndexDirectory());
-  VCioFsp data(name_ + ".dat", config_->Cache(), nullptr, kVDataFileKind, DataDirectory());
+  VCioMap index(name_ + ".idx", cache_, nullptr, kVIndexFileKind, IndexDirectory());
+  VCioFsp data(name_ + ".dat", cache_, nullptr, kVDataFileKind, DataDirectory());
   if (index.Exists() || data.Exists()) return kVFilesExist;
   index.SetBlockSize(std::max<int32_t>(kMinIndexBlock, schema_->IndexBlockSize()));
   data.SetBlockSize(std::max<int32_t>(kMinDataBlock, schema_->DataBlockSize()));
@@ -166,10 +166,9 @@ VResult VDBFile::EraseDBFile() {
 VResult VDBFile::Open() {
   if (open_) return kVFileAlreadyOpen;
   readOnly_ = config_->IsReadOnly(FileNumber());
-  index_ = std::make_unique<VCioMap>(name_ + ".idx", config_->Cache(), this, kVIndexFileKind,
-                                     IndexDirectory());
-  data_ = std::make_unique<VCioFsp>(name_ + ".dat", config_->Cache(), this, kVDataFileKind,
-                                    DataDirectory());
+  index_ =
+      std::make_unique<VCioMap>(name_ + ".idx", cache_, this, kVIndexFileKind, IndexDirectory());
+  data_ = std::make_unique<VCioFsp>(name_ + ".dat", cache_, this, kVDataFileKind, DataDirectory());
   VResult result = index_->Open(readOnly_);
   if (result == kVOk) {
     result = data_->Open(readOnly_);

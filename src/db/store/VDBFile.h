@@ -58,8 +58,9 @@ class VDBFile : public VIOSync, public VObj {
   static constexpr uint8_t kDirectoryKind = 1;
   static constexpr int32_t kSerialCounters = 4;
 
-  // The schema file and the configuration belong to the owning database and outlive this object.
-  VDBFile(VSch_DBFile* schema, VConfig* config);
+  // The schema file belongs to the owning database; the configuration and the block cache belong
+  // to the engine. All three outlive this object.
+  VDBFile(VSch_DBFile* schema, VConfig* config, VCash* cache);
   // Closes an open file; a flush that fails here is logged and its changes are left to the
   // backup's replay.
   ~VDBFile() override;
@@ -145,32 +146,9 @@ class VDBFile : public VIOSync, public VObj {
                  std::vector<uint32_t>* records);
   VResult KSCancel(VListMgr* sets, int32_t id);
 
-  // Sets of this file and physical sequential reads, kept in the calling user's list (sets).
-  // Every id must name an object of the right kind and of this file, else -506.
-  //
-  // SetMake makes a set from a query statement and adds it: its id and size; -2114 when the
-  // statement cannot be made into a set (nothing is added), -501. SetCount counts the records of
-  // a statement and gives the first of them (0 when none) without keeping a set: -2115 for a
-  // statement that fails.
-  VResult SetMake(VListMgr* sets, std::span<const uint8_t> statement, int32_t* id, uint32_t* size);
-  VResult SetCount(const VListMgr* sets, std::span<const uint8_t> statement, uint32_t* count,
-                   uint32_t* first);
-  VResult SetSize(VListMgr* sets, int32_t id, uint32_t* size);
-  // The record number at a position from 0 (sorted order when sorted), and with image the record:
-  // -2121 outside the set, record read errors.
-  VResult SetRGet(VListMgr* sets, int32_t id, uint32_t index, uint32_t* r,
-                  std::vector<uint8_t>* image = nullptr);
-  // One record number, or u24 numbers; 0 and numbers beyond the u24 range are passed over. A number
-  // added to a sorted set goes to the end of its order; one removed leaves the order too.
-  VResult SetRAdd(VListMgr* sets, int32_t id, uint32_t r);
-  VResult SetRAdd(VListMgr* sets, int32_t id, std::span<const uint8_t> numbers);
-  VResult SetRDel(VListMgr* sets, int32_t id, uint32_t r);
-  VResult SetRDel(VListMgr* sets, int32_t id, std::span<const uint8_t> numbers);
-  // Sorts by a sort description (VSorter.h): -501, -1207, -1209 (also for an id that names no
-  // set), -506 for an empty set, record read errors.
-  VResult SetSort(VListMgr* sets, int32_t id, std::span<const uint8_t> description);
-  VResult SortCancel(VListMgr* sets, int32_t id);
-  VResult SetCancel(VListMgr* sets, int32_t id);
+  // Physical sequential reads, kept in the calling user's list like key sequences (the file's sets
+  // are made and used through VDBFileSets, in the engine). Every id must name a read of this file,
+  // else -506.
   // PSLocate adds a read at the start of the data file (-501); PSRead gives the next record in
   // physical order (1 past the last) and moves on; PSCancel drops the read.
   VResult PSLocate(VListMgr* sets, int32_t* id);
@@ -199,6 +177,7 @@ class VDBFile : public VIOSync, public VObj {
   const VKeyList& Keys() const { return keys_; }
   VSch_DBFile* Schema() const { return schema_; }
   VConfig* Config() const { return config_; }
+  VCash* Cache() const { return cache_; }
   // Slots in the directory block of this file's index block size: keys 1..KeySlots()-1.
   int32_t KeySlots() const { return keySlots_; }
 
@@ -255,6 +234,7 @@ class VDBFile : public VIOSync, public VObj {
 
   VSch_DBFile* schema_;
   VConfig* config_;
+  VCash* cache_;
   std::string name_;
   bool open_ = false;
   bool readOnly_ = false;

@@ -4,7 +4,6 @@
 
 #include "base/VDebug.h"
 #include "base/VEndian.h"
-#include "db/engine/VListMgr.h"
 #include "db/schema/VRecordView.h"
 #include "db/schema/VSchema.h"
 #include "db/store/VCash.h"
@@ -12,6 +11,7 @@
 #include "db/store/VCioMap.h"
 #include "db/store/VDBFile.h"
 #include "db/store/VKeySeq.h"
+#include "db/store/VListMgr.h"
 #include "db/store/VPSRead.h"
 
 namespace {

@@ -1,6 +1,8 @@
-// The record operations of a record file and the item reads in place.
+// The record operations of a record file, its physical sequential reads and the item reads in
+// place.
 #include <algorithm>
 #include <cstring>
+#include <memory>
 
 #include "base/VEndian.h"
 #include "db/schema/VConfig.h"
@@ -12,6 +14,8 @@
 #include "db/store/VCioMap.h"
 #include "db/store/VDBFile.h"
 #include "db/store/VHolder.h"
+#include "db/store/VListMgr.h"
+#include "db/store/VPSRead.h"
 #include "db/store/VRBCvt.h"
 #include "db/store/VRecAcc.h"
 
@@ -274,4 +278,36 @@ VResult VDBFile::CompareItems(uint32_t r1, int32_t item1, int32_t occurrence1, u
     *order = c < 0 ? -1 : (c > 0 ? 1 : 0);
     return kVOk;
   });
+}
+
+// ---- physical sequential reads ----
+
+namespace {
+
+VPSRead* FindRead(const VListMgr* sets, int32_t id, int32_t fileNumber) {
+  if (sets == nullptr) return nullptr;
+  auto* read = static_cast<VPSRead*>(sets->Find(id, VSetObj::kPhysicalRead));
+  return read != nullptr && read->FileNumber() == fileNumber ? read : nullptr;
+}
+
+}  // namespace
+
+VResult VDBFile::PSLocate(VListMgr* sets, int32_t* id) {
+  if (!open_) return kVFileNotOpen;
+  *id = sets->Add(std::make_unique<VPSRead>(data_.get(), FileNumber()));
+  return kVOk;
+}
+
+VResult VDBFile::PSRead(VListMgr* sets, int32_t id, uint32_t* r, std::vector<uint8_t>* image) {
+  VPSRead* read = FindRead(sets, id, FileNumber());
+  if (read == nullptr) return kVNoSuchSet;
+  if (!open_) return kVFileNotOpen;
+  read->Rebind(data_.get());
+  return read->Read(r, image);
+}
+
+VResult VDBFile::PSCancel(VListMgr* sets, int32_t id) {
+  if (FindRead(sets, id, FileNumber()) == nullptr) return kVNoSuchSet;
+  sets->Remove(id);
+  return kVOk;
 }

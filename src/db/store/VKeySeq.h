@@ -10,8 +10,8 @@
 #include <cstdint>
 #include <vector>
 
-#include "db/engine/VSetObj.h"
 #include "db/store/VKeyAcc.h"
+#include "db/store/VSetObj.h"
 
 class VKeyObject;
 

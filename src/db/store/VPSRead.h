@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "base/VBase.h"
-#include "db/engine/VSetObj.h"
+#include "db/store/VSetObj.h"
 
 class VCioFsp;
 

@@ -1,6 +1,7 @@
 // Shared helpers of the query and set tests: a record file of people with items and keys of
-// several kinds, records built from plain values, a user's list of sets, and the members of a set
-// read back through the file's set operations.
+// several kinds, with the block cache and work files an engine would give it, records built from
+// plain values, a user's list of sets, and the members of a set read back through the file's set
+// operations.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -13,11 +14,14 @@
 #include <vector>
 
 #include "TempDir.h"
-#include "db/engine/VListMgr.h"
+#include "db/engine/VDBFileSets.h"
 #include "db/schema/VConfig.h"
 #include "db/schema/VRecord.h"
 #include "db/schema/VSchema.h"
+#include "db/store/VCash.h"
 #include "db/store/VDBFile.h"
+#include "db/store/VListMgr.h"
+#include "db/store/VWorkFiles.h"
 
 inline std::span<const uint8_t> Bytes(const std::string& text) {
   return {reinterpret_cast<const uint8_t*>(text.data()), text.size()};
@@ -37,10 +41,11 @@ class PeopleFile {
   static constexpr int kNote = 6;
 
   explicit PeopleFile(int16_t number = 9, int32_t cacheKilobytes = 2000)
-      : config_(std::make_unique<VConfig>(dir_ / "Varnex.conf")) {
+      : config_(std::make_unique<VConfig>(dir_ / "Varnex.conf")),
+        cache_(cacheKilobytes),
+        work_(config_.get(), &cache_) {
     config_->MainSection()->SetDatabasePaths(dir_.Path(), std::nullopt, false);
     config_->MainSection()->SetWorkPath(dir_.Path(), false);
-    config_->MainSection()->SetCacheSize(cacheKilobytes, false);
     schema_.SetNumber(number);
     schema_.SetLabel("people" + std::to_string(number));
     const struct {
@@ -59,7 +64,7 @@ class PeopleFile {
     AddKey(2, "kcode", kVTypeString, kVKeyIgnoreCase, kCode);
     AddKey(3, "kprice", kVTypeNumber, 0, kPrice);
     AddKey(4, "ktag", kVTypeString, 0, kTag);
-    file_ = std::make_unique<VDBFile>(&schema_, config_.get());
+    file_ = std::make_unique<VDBFile>(&schema_, config_.get(), &cache_);
     EXPECT_EQ(file_->CreateDBFile(), kVOk);
     EXPECT_EQ(file_->Open(), kVOk);
   }
@@ -70,7 +75,11 @@ class PeopleFile {
 
   VDBFile& File() { return *file_; }
   VListMgr& Sets() { return sets_; }
+  // The file's sets in the list.
+  VDBFileSets FileSets() { return VDBFileSets(file_.get(), &sets_, &work_); }
   VConfig& Config() { return *config_; }
+  VCash& Cache() { return cache_; }
+  VWorkFiles& Work() { return work_; }
   VSch_DBFile& Schema() { return schema_; }
   const TempDir& Dir() const { return dir_; }
 
@@ -97,7 +106,7 @@ class PeopleFile {
   int32_t Make(const std::string& statement, uint32_t* size = nullptr) {
     int32_t id = 0;
     uint32_t count = 0;
-    const VResult result = file_->SetMake(&sets_, Bytes(statement), &id, &count);
+    const VResult result = FileSets().SetMake(Bytes(statement), &id, &count);
     if (size != nullptr) *size = count;
     return result == kVOk ? id : static_cast<int32_t>(result);
   }
@@ -105,10 +114,10 @@ class PeopleFile {
   std::vector<uint32_t> Members(int32_t id) {
     std::vector<uint32_t> members;
     uint32_t size = 0;
-    EXPECT_EQ(file_->SetSize(&sets_, id, &size), kVOk);
+    EXPECT_EQ(FileSets().SetSize(id, &size), kVOk);
     for (uint32_t i = 0; i < size; ++i) {
       uint32_t r = 0;
-      EXPECT_EQ(file_->SetRGet(&sets_, id, i, &r), kVOk);
+      EXPECT_EQ(FileSets().SetRGet(id, i, &r), kVOk);
       members.push_back(r);
     }
     return members;
@@ -119,7 +128,7 @@ class PeopleFile {
     const int32_t id = Make(statement);
     if (id <= 0) return {0};
     std::vector<uint32_t> members = Members(id);
-    EXPECT_EQ(file_->SetCancel(&sets_, id), kVOk);
+    EXPECT_EQ(FileSets().SetCancel(id), kVOk);
     return members;
   }
 
@@ -134,6 +143,8 @@ class PeopleFile {
 
   TempDir dir_;
   std::unique_ptr<VConfig> config_;
+  VCash cache_;
+  VWorkFiles work_;
   VSch_DBFile schema_;
   std::unique_ptr<VDBFile> file_;
   VListMgr sets_;

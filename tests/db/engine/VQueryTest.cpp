@@ -175,16 +175,14 @@ TEST_F(VQuery, AllNotIncludesRecordsWithoutTheValue) {
 TEST_F(VQuery, CountingKeepsNoSet) {
   uint32_t count = 0;
   uint32_t first = 0;
-  EXPECT_EQ(people_.File().SetCount(&people_.Sets(), Bytes("[kprice] = 1500000 - 3000000"), &count,
-                                    &first),
+  EXPECT_EQ(people_.FileSets().SetCount(Bytes("[kprice] = 1500000 - 3000000"), &count, &first),
             kVOk);
   EXPECT_EQ(count, 3u);
   EXPECT_EQ(first, 2u);
-  EXPECT_EQ(people_.File().SetCount(&people_.Sets(), Bytes("[kcode] = zz"), &count, &first), kVOk);
+  EXPECT_EQ(people_.FileSets().SetCount(Bytes("[kcode] = zz"), &count, &first), kVOk);
   EXPECT_EQ(count, 0u);
   EXPECT_EQ(first, 0u);
-  EXPECT_EQ(people_.File().SetCount(&people_.Sets(), Bytes("[nosuch] = zz"), &count, &first),
-            kVCountFailed);
+  EXPECT_EQ(people_.FileSets().SetCount(Bytes("[nosuch] = zz"), &count, &first), kVCountFailed);
   EXPECT_EQ(people_.Sets().Count(), 0);
 }
 

@@ -31,6 +31,7 @@ class VSets : public ::testing::Test {
   }
   VDBFile& File() { return people_.File(); }
   VListMgr* Sets() { return &people_.Sets(); }
+  VDBFileSets FileSets() { return people_.FileSets(); }
 
   PeopleFile people_;
 };
@@ -39,69 +40,69 @@ TEST_F(VSets, PositionsRunFromZeroToBeforeTheSize) {
   const int32_t id = people_.Make("[name] = ?\"a\"?");  // alpha bravo charlie delta
   ASSERT_GT(id, 0);
   uint32_t size = 0;
-  ASSERT_EQ(File().SetSize(Sets(), id, &size), kVOk);
+  ASSERT_EQ(FileSets().SetSize(id, &size), kVOk);
   ASSERT_EQ(size, 4u);
   uint32_t r = 0;
   std::vector<uint8_t> image;
-  EXPECT_EQ(File().SetRGet(Sets(), id, 0, &r, &image), kVOk);
+  EXPECT_EQ(FileSets().SetRGet(id, 0, &r, &image), kVOk);
   EXPECT_EQ(r, 1u);
   EXPECT_EQ(image, people_.Image({{1, "delta"}}));
-  EXPECT_EQ(File().SetRGet(Sets(), id, 3, &r), kVOk);
+  EXPECT_EQ(FileSets().SetRGet(id, 3, &r), kVOk);
   EXPECT_EQ(r, 5u);
-  EXPECT_EQ(File().SetRGet(Sets(), id, size, &r), kVPositionOutside);
-  EXPECT_EQ(File().SetRGet(Sets(), id, 0xFFFFFFFF, &r), kVPositionOutside);
+  EXPECT_EQ(FileSets().SetRGet(id, size, &r), kVPositionOutside);
+  EXPECT_EQ(FileSets().SetRGet(id, 0xFFFFFFFF, &r), kVPositionOutside);
   // A member whose record was deleted meanwhile reads as the record's failure.
   ASSERT_EQ(File().DelRecord(nullptr, 2), kVOk);
-  EXPECT_EQ(File().SetRGet(Sets(), id, 1, &r, &image), kVRecordNotFound);
+  EXPECT_EQ(FileSets().SetRGet(id, 1, &r, &image), kVRecordNotFound);
 }
 
 TEST_F(VSets, AddingAndRemovingInAnUnsortedSet) {
   const int32_t id = people_.Make("null");
   ASSERT_GT(id, 0);
-  EXPECT_EQ(File().SetRAdd(Sets(), id, 3), kVOk);
-  EXPECT_EQ(File().SetRAdd(Sets(), id, 3), kVOk);
+  EXPECT_EQ(FileSets().SetRAdd(id, 3), kVOk);
+  EXPECT_EQ(FileSets().SetRAdd(id, 3), kVOk);
   EXPECT_EQ(people_.Members(id), (Members{3}));
   const std::vector<uint8_t> list = U24s({9, 4, 5, 6, 3, 100000, 0});
-  EXPECT_EQ(File().SetRAdd(Sets(), id, list), kVOk);
+  EXPECT_EQ(FileSets().SetRAdd(id, list), kVOk);
   EXPECT_EQ(people_.Members(id), (Members{3, 4, 5, 6, 9, 100000}));
-  EXPECT_EQ(File().SetRDel(Sets(), id, 4), kVOk);
-  EXPECT_EQ(File().SetRDel(Sets(), id, 4), kVOk);
+  EXPECT_EQ(FileSets().SetRDel(id, 4), kVOk);
+  EXPECT_EQ(FileSets().SetRDel(id, 4), kVOk);
   const std::vector<uint8_t> gone = U24s({100000, 6, 7});
-  EXPECT_EQ(File().SetRDel(Sets(), id, gone), kVOk);
+  EXPECT_EQ(FileSets().SetRDel(id, gone), kVOk);
   EXPECT_EQ(people_.Members(id), (Members{3, 5, 9}));
   // A list whose length is not a multiple of three: the broken end is not a number.
   std::vector<uint8_t> ragged = U24s({2});
   ragged.push_back(0x01);
-  EXPECT_EQ(File().SetRAdd(Sets(), id, ragged), kVOk);
+  EXPECT_EQ(FileSets().SetRAdd(id, ragged), kVOk);
   EXPECT_EQ(people_.Members(id), (Members{2, 3, 5, 9}));
   // Record 0 and numbers beyond the u24 range are no records.
-  EXPECT_EQ(File().SetRAdd(Sets(), id, 0u), kVOk);
-  EXPECT_EQ(File().SetRAdd(Sets(), id, 0x1000000u), kVOk);
+  EXPECT_EQ(FileSets().SetRAdd(id, 0u), kVOk);
+  EXPECT_EQ(FileSets().SetRAdd(id, 0x1000000u), kVOk);
   EXPECT_EQ(people_.Members(id), (Members{2, 3, 5, 9}));
-  EXPECT_EQ(File().SetRAdd(Sets(), id, U24s({0, 1})), kVOk);
+  EXPECT_EQ(FileSets().SetRAdd(id, U24s({0, 1})), kVOk);
   EXPECT_EQ(people_.Members(id), (Members{1, 2, 3, 5, 9}));
 }
 
 TEST_F(VSets, ASortedSetKeepsItsOrderAndItsMembersInStep) {
   const int32_t id = people_.Make("all");
-  ASSERT_EQ(File().SetSort(Sets(), id, Bytes("name%D")), kVOk);
+  ASSERT_EQ(FileSets().SetSort(id, Bytes("name%D")), kVOk);
   EXPECT_EQ(people_.Members(id), (Members{3, 1, 5, 4, 2}));
   // Added numbers go to the end of the order, once.
-  EXPECT_EQ(File().SetRAdd(Sets(), id, 7), kVOk);
-  EXPECT_EQ(File().SetRAdd(Sets(), id, 7), kVOk);
-  EXPECT_EQ(File().SetRAdd(Sets(), id, U24s({6, 1, 8})), kVOk);
+  EXPECT_EQ(FileSets().SetRAdd(id, 7), kVOk);
+  EXPECT_EQ(FileSets().SetRAdd(id, 7), kVOk);
+  EXPECT_EQ(FileSets().SetRAdd(id, U24s({6, 1, 8})), kVOk);
   EXPECT_EQ(people_.Members(id), (Members{3, 1, 5, 4, 2, 7, 6, 8}));
   // Removed numbers leave the order and the members.
-  EXPECT_EQ(File().SetRDel(Sets(), id, 5), kVOk);
-  EXPECT_EQ(File().SetRDel(Sets(), id, U24s({6, 3, 99})), kVOk);
+  EXPECT_EQ(FileSets().SetRDel(id, 5), kVOk);
+  EXPECT_EQ(FileSets().SetRDel(id, U24s({6, 3, 99})), kVOk);
   EXPECT_EQ(people_.Members(id), (Members{1, 4, 2, 7, 8}));
   auto* set = static_cast<VSetAcc*>(Sets()->Find(id, VSetObj::kSet));
   EXPECT_EQ(set->SortDescription(), "name%D");
-  EXPECT_EQ(File().SortCancel(Sets(), id), kVOk);
+  EXPECT_EQ(FileSets().SortCancel(id), kVOk);
   EXPECT_EQ(people_.Members(id), (Members{1, 2, 4, 7, 8}));
   EXPECT_EQ(set->SortDescription(), "");
   uint32_t r = 0;
-  EXPECT_EQ(File().SetRGet(Sets(), id, 0, &r), kVOk);
+  EXPECT_EQ(FileSets().SetRGet(id, 0, &r), kVOk);
   EXPECT_EQ(r, 1u);
 }
 
@@ -128,11 +129,11 @@ TEST_F(VSets, RemovingFromALongOrder) {
       expected.push_back(r);
     }
   }
-  ASSERT_EQ(File().SetRDel(Sets(), id, U24s(removed)), kVOk);
+  ASSERT_EQ(FileSets().SetRDel(id, U24s(removed)), kVOk);
   EXPECT_EQ(people_.Members(id), expected);
   EXPECT_EQ(set->Order()->PageCount(),
             static_cast<int32_t>((expected.size() + perPage - 1) / perPage));
-  ASSERT_EQ(File().SetRAdd(Sets(), id, 3), kVOk);
+  ASSERT_EQ(FileSets().SetRAdd(id, 3), kVOk);
   expected.push_back(3);
   EXPECT_EQ(people_.Members(id), expected);
 }
@@ -149,18 +150,18 @@ TEST_F(VSets, IdsAreSharedByEveryKind) {
   uint32_t size = 0;
   uint32_t r = 0;
   std::vector<uint8_t> image;
-  EXPECT_EQ(File().SetSize(Sets(), read, &size), kVNoSuchSet);
-  EXPECT_EQ(File().SetRGet(Sets(), sequence, 0, &r), kVNoSuchSet);
-  EXPECT_EQ(File().SetRAdd(Sets(), read, 1), kVNoSuchSet);
-  EXPECT_EQ(File().SetRDel(Sets(), read, 1), kVNoSuchSet);
-  EXPECT_EQ(File().SortCancel(Sets(), read), kVNoSuchSet);
-  EXPECT_EQ(File().SetCancel(Sets(), read), kVNoSuchSet);
-  EXPECT_EQ(File().SetSort(Sets(), read, Bytes("name name")), kVSortDescriptionBad);
+  EXPECT_EQ(FileSets().SetSize(read, &size), kVNoSuchSet);
+  EXPECT_EQ(FileSets().SetRGet(sequence, 0, &r), kVNoSuchSet);
+  EXPECT_EQ(FileSets().SetRAdd(read, 1), kVNoSuchSet);
+  EXPECT_EQ(FileSets().SetRDel(read, 1), kVNoSuchSet);
+  EXPECT_EQ(FileSets().SortCancel(read), kVNoSuchSet);
+  EXPECT_EQ(FileSets().SetCancel(read), kVNoSuchSet);
+  EXPECT_EQ(FileSets().SetSort(read, Bytes("name name")), kVSortDescriptionBad);
   EXPECT_EQ(File().PSRead(Sets(), set, &r, &image), kVNoSuchSet);
   EXPECT_EQ(File().PSCancel(Sets(), sequence), kVNoSuchSet);
-  EXPECT_EQ(File().SetSize(Sets(), 4, &size), kVNoSuchSet);
-  EXPECT_EQ(File().SetCancel(Sets(), set), kVOk);
-  EXPECT_EQ(File().SetSize(Sets(), set, &size), kVNoSuchSet);
+  EXPECT_EQ(FileSets().SetSize(4, &size), kVNoSuchSet);
+  EXPECT_EQ(FileSets().SetCancel(set), kVOk);
+  EXPECT_EQ(FileSets().SetSize(set, &size), kVNoSuchSet);
   EXPECT_EQ(File().PSCancel(Sets(), read), kVOk);
   EXPECT_EQ(File().KSCancel(Sets(), sequence), kVOk);
   EXPECT_EQ(people_.Make("all"), 4);
@@ -172,7 +173,8 @@ TEST_F(VSets, SetsAndReadsBelongToTheirFile) {
   other.SetNumber(12);
   other.SetLabel("other");
   other.AddItem(1)->SetName("name");
-  VDBFile second(&other, &people_.Config());
+  VDBFile second(&other, &people_.Config(), &people_.Cache());
+  VDBFileSets secondSets(&second, Sets(), &people_.Work());
   ASSERT_EQ(second.CreateDBFile(), kVOk);
   ASSERT_EQ(second.Open(), kVOk);
   const int32_t mine = people_.Make("all");
@@ -181,18 +183,18 @@ TEST_F(VSets, SetsAndReadsBelongToTheirFile) {
   uint32_t size = 0;
   uint32_t r = 0;
   std::vector<uint8_t> image;
-  EXPECT_EQ(second.SetSize(Sets(), mine, &size), kVNoSuchSet);
-  EXPECT_EQ(second.SetRGet(Sets(), mine, 0, &r, &image), kVNoSuchSet);
-  EXPECT_EQ(second.SetCancel(Sets(), mine), kVNoSuchSet);
+  EXPECT_EQ(secondSets.SetSize(mine, &size), kVNoSuchSet);
+  EXPECT_EQ(secondSets.SetRGet(mine, 0, &r, &image), kVNoSuchSet);
+  EXPECT_EQ(secondSets.SetCancel(mine), kVNoSuchSet);
   EXPECT_EQ(second.PSRead(Sets(), read, &r, &image), kVNoSuchSet);
   int32_t id = 0;
-  EXPECT_EQ(second.SetMake(Sets(), Bytes("#" + std::to_string(mine) + " or all"), &id, &size),
+  EXPECT_EQ(secondSets.SetMake(Bytes("#" + std::to_string(mine) + " or all"), &id, &size),
             kVStatementFailed);
   // Both files share the work file of the database.
-  EXPECT_EQ(second.SetMake(Sets(), Bytes("all"), &id, &size), kVOk);
+  EXPECT_EQ(secondSets.SetMake(Bytes("all"), &id, &size), kVOk);
   EXPECT_EQ(size, 0u);
-  EXPECT_EQ(second.SetCancel(Sets(), id), kVOk);
-  EXPECT_EQ(File().SetSize(Sets(), mine, &size), kVOk);
+  EXPECT_EQ(secondSets.SetCancel(id), kVOk);
+  EXPECT_EQ(FileSets().SetSize(mine, &size), kVOk);
   EXPECT_EQ(size, 5u);
   Sets()->Clear();
 }
@@ -203,16 +205,16 @@ TEST_F(VSets, PagesLiveInAFreshWorkFile) {
   std::ofstream(path) << "left over from an earlier run";
   const int32_t id = people_.Make("all");
   ASSERT_GT(id, 0);
-  VCioMap* work = people_.Config().WorkSet();
+  VCioMap* work = people_.Work().WorkSet();
   ASSERT_NE(work, nullptr);
   EXPECT_EQ(work->BlockSize(), 4096);
   auto* set = static_cast<VSetAcc*>(Sets()->Find(id, VSetObj::kSet));
   EXPECT_EQ(set->WorkFile(), work);
   EXPECT_EQ(set->Map().PageCount(), 1);
-  ASSERT_EQ(File().SetCancel(Sets(), id), kVOk);
+  ASSERT_EQ(FileSets().SetCancel(id), kVOk);
   // The dropped set gave its page back: the next one takes the same block.
   EXPECT_FALSE(work->IsAllocated(1));
-  EXPECT_EQ(people_.Config().CloseWorkFiles(), kVOk);
+  EXPECT_EQ(people_.Work().CloseWorkFiles(), kVOk);
   EXPECT_FALSE(std::filesystem::exists(path));
 }
 

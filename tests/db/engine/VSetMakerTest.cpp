@@ -220,7 +220,7 @@ TEST(VSetMakerSyntax, StatementsOfAnyBytesFailCleanly) {
     const int32_t id = people.Make(statement, &size);
     if (id > 0) {
       EXPECT_LE(size, 1u);
-      EXPECT_EQ(people.File().SetCancel(&people.Sets(), id), kVOk);
+      EXPECT_EQ(people.FileSets().SetCancel(id), kVOk);
     } else {
       EXPECT_EQ(id, kVStatementFailed) << statement;
     }

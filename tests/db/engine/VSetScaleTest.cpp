@@ -67,7 +67,7 @@ TEST(VSetScale, SearchesCombinationsAndSortsAtScale) {
   uint32_t size = 0;
   int32_t id = people.Make("null");
   ASSERT_GT(id, 0);
-  EXPECT_EQ(file.SetCancel(&people.Sets(), id), kVOk);
+  EXPECT_EQ(people.FileSets().SetCancel(id), kVOk);
   const uint32_t c123 = count / 1000 + (count % 1000 >= 123 ? 1 : 0);
   uint32_t prefixed = 0;
   for (uint32_t r = 1; r <= count; ++r) prefixed += names[r].compare(0, 2, "ab") == 0;
@@ -87,7 +87,7 @@ TEST(VSetScale, SearchesCombinationsAndSortsAtScale) {
     for (int i = 0; i < rounds; ++i) {
       id = people.Make(search.statement, &size);
       EXPECT_EQ(size, search.size) << search.statement;
-      EXPECT_EQ(file.SetCancel(&people.Sets(), id), kVOk);
+      EXPECT_EQ(people.FileSets().SetCancel(id), kVOk);
     }
     std::printf("[ timing   ] %-40s %10.3f ms\n", search.what, Seconds(start) * 1000.0 / rounds);
   }
@@ -100,24 +100,24 @@ TEST(VSetScale, SearchesCombinationsAndSortsAtScale) {
     if (!all) {
       std::vector<uint8_t> numbers(3 * (count / 8));
       for (uint32_t r = 1; r <= count / 8; ++r) VPutU24(numbers.data() + 3 * (r - 1), r);
-      ASSERT_EQ(file.SetRAdd(&people.Sets(), id, numbers), kVOk);
-      ASSERT_EQ(file.SetSize(&people.Sets(), id, &size), kVOk);
+      ASSERT_EQ(people.FileSets().SetRAdd(id, numbers), kVOk);
+      ASSERT_EQ(people.FileSets().SetSize(id, &size), kVOk);
     }
     const auto start = std::chrono::steady_clock::now();
-    ASSERT_EQ(file.SetSort(&people.Sets(), id, Bytes("name")), kVOk);
+    ASSERT_EQ(people.FileSets().SetSort(id, Bytes("name")), kVOk);
     (all ? whole : part) = Seconds(start);
     std::printf("[ timing   ] sort by a String item, %7u records   %10.3f ms\n", size,
                 Seconds(start) * 1000.0);
     uint32_t previous = 0;
     for (uint32_t i = 0; i < size; i += 97) {
       uint32_t r = 0;
-      ASSERT_EQ(file.SetRGet(&people.Sets(), id, i, &r), kVOk);
+      ASSERT_EQ(people.FileSets().SetRGet(id, i, &r), kVOk);
       if (previous != 0) {
         EXPECT_LE(names[previous], names[r]);
       }
       previous = r;
     }
-    EXPECT_EQ(file.SetCancel(&people.Sets(), id), kVOk);
+    EXPECT_EQ(people.FileSets().SetCancel(id), kVOk);
   }
 #ifdef NDEBUG
   // n log n makes eight times the records cost about ten times the time (more once the tree

@@ -30,11 +30,12 @@ class VSort : public ::testing::Test {
  protected:
   VDBFile& File() { return people_.File(); }
   VListMgr* Sets() { return &people_.Sets(); }
+  VDBFileSets FileSets() { return people_.FileSets(); }
   Members SortAll(const std::string& description, VResult expected = kVOk) {
     const int32_t id = people_.Make("all");
-    EXPECT_EQ(File().SetSort(Sets(), id, Bytes(description)), expected) << description;
+    EXPECT_EQ(FileSets().SetSort(id, Bytes(description)), expected) << description;
     Members members = people_.Members(id);
-    EXPECT_EQ(File().SetCancel(Sets(), id), kVOk);
+    EXPECT_EQ(FileSets().SetCancel(id), kVOk);
     return members;
   }
 
@@ -53,11 +54,11 @@ TEST_F(VSort, TiesKeepRecordOrderOnBothSidesOfTheMemoryLimit) {
   const std::string worktree = people_.Dir() / "@Worktree";
   for (const uint32_t count : {kVMemorySort, kVMemorySort + 1}) {
     const int32_t id = people_.Make("all");
-    ASSERT_EQ(File().SetRDel(Sets(), id, count == kVMemorySort ? 77u : 0u), kVOk);
+    ASSERT_EQ(FileSets().SetRDel(id, count == kVMemorySort ? 77u : 0u), kVOk);
     Members records = people_.Members(id);
     ASSERT_EQ(records.size(), count);
     for (const bool descending : {false, true}) {
-      ASSERT_EQ(File().SetSort(Sets(), id, Bytes(descending ? "name%D" : "name%A")), kVOk);
+      ASSERT_EQ(FileSets().SetSort(id, Bytes(descending ? "name%D" : "name%A")), kVOk);
       EXPECT_EQ(people_.Members(id), Expected(records,
                                               [&](uint32_t a, uint32_t b) {
                                                 return descending ? names[a] > names[b]
@@ -65,7 +66,7 @@ TEST_F(VSort, TiesKeepRecordOrderOnBothSidesOfTheMemoryLimit) {
                                               }))
           << count << (descending ? " descending" : " ascending");
     }
-    ASSERT_EQ(File().SetSort(Sets(), id, Bytes("[3]%D name%s")), kVOk);
+    ASSERT_EQ(FileSets().SetSort(id, Bytes("[3]%D name%s")), kVOk);
     EXPECT_EQ(people_.Members(id), Expected(records,
                                             [&](uint32_t a, uint32_t b) {
                                               if (a % 11 != b % 11) return a % 11 > b % 11;
@@ -77,10 +78,10 @@ TEST_F(VSort, TiesKeepRecordOrderOnBothSidesOfTheMemoryLimit) {
         << count;
     // The work tree is made only for a sort that needs it.
     EXPECT_EQ(std::filesystem::exists(worktree), count > kVMemorySort);
-    ASSERT_EQ(File().SetCancel(Sets(), id), kVOk);
+    ASSERT_EQ(FileSets().SetCancel(id), kVOk);
   }
   // Every tree node went back to the work file.
-  VCioMap* tree = people_.Config().WorkTree();
+  VCioMap* tree = people_.Work().WorkTree();
   for (uint32_t block = 1; block < tree->GroupBlocks(); ++block) {
     EXPECT_FALSE(tree->IsAllocated(block)) << block;
   }
@@ -148,34 +149,34 @@ TEST_F(VSort, IgnoringCaseSortsTheSignsBetweenTheCasesAfterTheLetters) {
 TEST_F(VSort, DescriptionsAndTheirErrors) {
   for (const char* name : {"b", "c", "a"}) people_.Insert({{1, name}, {2, name}});
   const int32_t id = people_.Make("all");
-  EXPECT_EQ(File().SetSort(Sets(), id, Bytes("abc")), kVOk);
+  EXPECT_EQ(FileSets().SetSort(id, Bytes("abc")), kVOk);
   EXPECT_FALSE(static_cast<VSetAcc*>(Sets()->Find(id, VSetObj::kSet))->IsSorted());
-  EXPECT_EQ(File().SetSort(Sets(), id, Bytes("nosuch")), kVSortItemUnknown);
-  EXPECT_EQ(File().SetSort(Sets(), id, Bytes("name nosuch")), kVSortItemUnknown);
+  EXPECT_EQ(FileSets().SetSort(id, Bytes("nosuch")), kVSortItemUnknown);
+  EXPECT_EQ(FileSets().SetSort(id, Bytes("name nosuch")), kVSortItemUnknown);
   const std::string bads[] = {"    ",    "((((",   ",,,,",  "%D name",           "[name",
                               "name(1)", "name%X", "[256]", std::string(32, 'n')};
   for (const std::string& bad : bads) {
-    EXPECT_EQ(File().SetSort(Sets(), id, Bytes(bad)), kVSortDescriptionBad) << bad;
+    EXPECT_EQ(FileSets().SetSort(id, Bytes(bad)), kVSortDescriptionBad) << bad;
   }
-  EXPECT_EQ(File().SetSort(Sets(), 99, Bytes("name")), kVSortDescriptionBad);
+  EXPECT_EQ(FileSets().SetSort(99, Bytes("name")), kVSortDescriptionBad);
   // Reading stops at the first entry that does not parse; what came before is used.
-  EXPECT_EQ(File().SetSort(Sets(), id, Bytes("code%D, 999 name")), kVOk);
+  EXPECT_EQ(FileSets().SetSort(id, Bytes("code%D, 999 name")), kVOk);
   EXPECT_EQ(people_.Members(id), (Members{2, 1, 3}));
-  EXPECT_EQ(File().SetSort(Sets(), id, Bytes("[K:2]\t(1 - 1) %a")), kVOk);
+  EXPECT_EQ(FileSets().SetSort(id, Bytes("[K:2]\t(1 - 1) %a")), kVOk);
   EXPECT_EQ(people_.Members(id), (Members{3, 1, 2}));
   const int32_t empty = people_.Make("null");
-  EXPECT_EQ(File().SetSort(Sets(), empty, Bytes("name")), kVNoSuchSet);
+  EXPECT_EQ(FileSets().SetSort(empty, Bytes("name")), kVNoSuchSet);
   ASSERT_EQ(File().Close(), kVOk);
-  EXPECT_EQ(File().SetSort(Sets(), id, Bytes("name")), kVFileNotOpen);
+  EXPECT_EQ(FileSets().SetSort(id, Bytes("name")), kVFileNotOpen);
 }
 
 TEST_F(VSort, AReadErrorLeavesTheSetUnsorted) {
   for (const char* name : {"b", "c", "a"}) people_.Insert({{1, name}});
   const int32_t id = people_.Make("all");
-  ASSERT_EQ(File().SetSort(Sets(), id, Bytes("name")), kVOk);
+  ASSERT_EQ(FileSets().SetSort(id, Bytes("name")), kVOk);
   EXPECT_EQ(people_.Members(id), (Members{3, 1, 2}));
   ASSERT_EQ(File().DelRecord(nullptr, 2), kVOk);
-  EXPECT_EQ(File().SetSort(Sets(), id, Bytes("name%D")), kVRecordNotFound);
+  EXPECT_EQ(FileSets().SetSort(id, Bytes("name%D")), kVRecordNotFound);
   EXPECT_EQ(people_.Members(id), (Members{1, 2, 3}));
   EXPECT_EQ(static_cast<VSetAcc*>(Sets()->Find(id, VSetObj::kSet))->SortDescription(), "");
 }

@@ -89,7 +89,7 @@ TEST(VValueFileTest, PiecesComeBackInOrderAndTheStoredFormIsChosenByLength) {
   ASSERT_EQ(db.Close(), kVOk);
   {
     std::unique_ptr<VSch_DBFile> schema = VSystemSchema(kVSchemaValueFile);
-    VDBFile file(schema.get(), env.Engine().Config());
+    VDBFile file(schema.get(), env.Engine().Config(), env.Engine().Cache());
     ASSERT_EQ(file.Open(), kVOk);
     std::vector<uint8_t> image;
     VValueRef flag;

@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -10,8 +9,6 @@
 #include <string>
 
 #include "TempDir.h"
-#include "db/store/VCash.h"
-#include "db/store/VCioMap.h"
 
 namespace {
 
@@ -39,28 +36,6 @@ const char kDefaultFile[] =
     "TLOG       = off\r\n"
     "CLOG       = on\r\n";
 
-// Points $TMPDIR at a folder for one test.
-class TemporaryFolder {
- public:
-  explicit TemporaryFolder(const std::string& path) {
-    const char* old = std::getenv("TMPDIR");
-    if (old != nullptr) previous_ = old;
-    hadPrevious_ = old != nullptr;
-    setenv("TMPDIR", path.c_str(), 1);
-  }
-  ~TemporaryFolder() {
-    if (hadPrevious_) {
-      setenv("TMPDIR", previous_.c_str(), 1);
-    } else {
-      unsetenv("TMPDIR");
-    }
-  }
-
- private:
-  std::string previous_;
-  bool hadPrevious_ = false;
-};
-
 TEST(VConfig, MissingFileRunsWithDefaultsAndWritesThemAtShutdown) {
   TempDir dir;
   {
@@ -74,7 +49,6 @@ TEST(VConfig, MissingFileRunsWithDefaultsAndWritesThemAtShutdown) {
     EXPECT_TRUE(config.CommandLog());
     EXPECT_TRUE(config.DataDictionary());
     EXPECT_FALSE(config.Security());
-    EXPECT_EQ(config.Cache()->Capacity(), 300 * 1024);
     EXPECT_TRUE(config.NeedsRewrite());
     EXPECT_FALSE(std::filesystem::exists(dir / "Varnex.conf"));
   }
@@ -234,51 +208,6 @@ TEST(VConfig, AnyBytesReadWithoutHarmKeepingWhatWasUnderstood) {
   EXPECT_TRUE(config.TransactionLog());  // the long line's start is read
   EXPECT_EQ(*config.MainSection()->Server(), "10.0.0.1");
   EXPECT_FALSE(config.NeedsRewrite());
-}
-
-TEST(VConfig, TemporaryWorkDirectoryAndWorkFiles) {
-  TempDir dir;
-  TempDir temporary;
-  TemporaryFolder useIt(temporary.Path());
-  std::filesystem::create_directories(temporary / "@VARNEX_T_00001");
-  WriteAll(dir / "Varnex.conf", "[DDSA]\nDBPATH = 'x'\n");
-  {
-    VConfig config(dir / "Varnex.conf");
-    VDir* work = config.WorkDirectory();
-    ASSERT_NE(work, nullptr);
-    EXPECT_EQ(work->FullPath(), temporary / "@VARNEX_T_00002");
-    EXPECT_TRUE(work->Exists());
-
-    VCioMap* set = config.WorkSet();
-    ASSERT_NE(set, nullptr);
-    EXPECT_EQ(config.WorkSet(), set);
-    EXPECT_EQ(set->BlockSize(), 4096);
-    EXPECT_EQ(set->FileKind(), kVWorkFileKind);
-    EXPECT_EQ(set->Cache(), config.Cache());
-    EXPECT_EQ(set->AllocBlock(), 1u);
-    ASSERT_NE(config.WorkTree(), nullptr);
-    EXPECT_TRUE(std::filesystem::exists(temporary / "@VARNEX_T_00002/@Workset"));
-    EXPECT_TRUE(std::filesystem::exists(temporary / "@VARNEX_T_00002/@Worktree"));
-    EXPECT_EQ(config.CloseWorkFiles(), kVOk);
-    EXPECT_FALSE(std::filesystem::exists(temporary / "@VARNEX_T_00002/@Workset"));
-    EXPECT_EQ(config.Cache()->NodeCount(), 0);
-    // Made again on the next use, empty.
-    ASSERT_NE(config.WorkSet(), nullptr);
-    EXPECT_EQ(config.WorkSet()->GroupCount(), 0);
-  }
-  // The directory this run made is gone again; the one it found stays.
-  EXPECT_FALSE(std::filesystem::exists(temporary / "@VARNEX_T_00002"));
-  EXPECT_TRUE(std::filesystem::exists(temporary / "@VARNEX_T_00001"));
-}
-
-TEST(VConfig, WorkFilesNeedAnExistingWorkDirectory) {
-  TempDir dir;
-  WriteAll(dir / "Varnex.conf", "[DDSA]\nWORKPATH = 'work'\n");
-  VConfig config(dir / "Varnex.conf");
-  EXPECT_EQ(config.WorkDirectory()->FullPath(), dir / "work");
-  EXPECT_EQ(config.WorkSet(), nullptr);  // the database's creation makes the directory
-  std::filesystem::create_directories(dir / "work");
-  EXPECT_NE(config.WorkSet(), nullptr);
 }
 
 }  // namespace

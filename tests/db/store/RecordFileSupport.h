@@ -1,7 +1,6 @@
 // Shared helpers of the record-file tests: a database folder with its configuration and schema,
 // record images of chosen sizes, the contents of a key's tree, and a check that a record file's
-// maps agree with its blocks and with what a test expects it to hold. Users that hold records are
-// the engine's user queues.
+// maps agree with its blocks and with what a test expects it to hold, and users that hold records.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -16,14 +15,15 @@
 
 #include "TempDir.h"
 #include "base/VEndian.h"
-#include "db/engine/VUQue.h"
 #include "db/schema/VConfig.h"
 #include "db/schema/VRecord.h"
 #include "db/schema/VSchema.h"
 #include "db/store/VBTree.h"
+#include "db/store/VCash.h"
 #include "db/store/VCioFsp.h"
 #include "db/store/VCioMap.h"
 #include "db/store/VDBFile.h"
+#include "db/store/VHolder.h"
 #include "db/store/VKeyList.h"
 #include "db/store/VRBCvt.h"
 #include "db/store/VRecAcc.h"
@@ -34,11 +34,10 @@ class RecordFileEnv {
  public:
   explicit RecordFileEnv(bool withWorkPath = false, int32_t cacheKilobytes = 200,
                          const std::string& label = "people")
-      : config_(std::make_unique<VConfig>(dir_ / "Varnex.conf")) {
+      : config_(std::make_unique<VConfig>(dir_ / "Varnex.conf")), cache_(cacheKilobytes) {
     config_->MainSection()->SetDatabasePaths(dir_.Path(), std::nullopt, false);
     config_->MainSection()->SetWorkPath(
         withWorkPath ? std::optional<std::string>(dir_ / "work") : std::nullopt, false);
-    config_->MainSection()->SetCacheSize(cacheKilobytes, false);
     schema_.SetNumber(7);
     schema_.SetLabel(label);
     schema_.AddItem(1)->SetType(kVTypeString);
@@ -46,6 +45,7 @@ class RecordFileEnv {
   }
 
   VConfig& Config() { return *config_; }
+  VCash& Cache() { return cache_; }
   VSch_DBFile& Schema() { return schema_; }
   const TempDir& Dir() const { return dir_; }
   std::string IndexPath() const { return dir_ / (schema_.StorageName() + ".idx"); }
@@ -60,7 +60,9 @@ class RecordFileEnv {
     key->SetFlags(flags);
     key->AddPart(schema_.ItemByNumber(1));
   }
-  std::unique_ptr<VDBFile> NewFile() { return std::make_unique<VDBFile>(&schema_, config_.get()); }
+  std::unique_ptr<VDBFile> NewFile() {
+    return std::make_unique<VDBFile>(&schema_, config_.get(), &cache_);
+  }
   // Creates the files and opens them.
   std::unique_ptr<VDBFile> CreateAndOpen() {
     auto file = NewFile();
@@ -72,7 +74,32 @@ class RecordFileEnv {
  private:
   TempDir dir_;
   std::unique_ptr<VConfig> config_;
+  VCash cache_;
   VSch_DBFile schema_;
+};
+
+// Users holding records: every holder of one group sees the holds of the others, and a user's holds
+// last until it releases them (the end of its transaction).
+class TestHolder : public VHolder {
+ public:
+  using Holds = std::map<std::pair<int32_t, uint32_t>, const TestHolder*>;
+  explicit TestHolder(Holds* holds) : holds_(holds) {}
+  ~TestHolder() override { ReleaseHolds(); }
+
+  bool TakeHold(int32_t fileNumber, uint32_t record) override {
+    auto [at, added] = holds_->emplace(std::make_pair(fileNumber, record), this);
+    return added || at->second == this;
+  }
+  bool HeldByOther(int32_t fileNumber, uint32_t record) const override {
+    auto found = holds_->find({fileNumber, record});
+    return found != holds_->end() && found->second != this;
+  }
+  void ReleaseHolds() {
+    std::erase_if(*holds_, [this](const auto& hold) { return hold.second == this; });
+  }
+
+ private:
+  Holds* holds_;
 };
 
 // A record image whose body is exactly bodyLength bytes (at least 4): item 2 holds one Packet

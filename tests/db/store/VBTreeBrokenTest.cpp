@@ -23,7 +23,7 @@ class BrokenTree : public ::testing::Test {
       std::vector<uint8_t> value = Value(Key(i % 1300));
       ASSERT_EQ(tree_->InsertKey(value.data(), i + 1), kVOk);
     }
-    TreeChecker checker(file_.File(), 3, false);
+    TreeChecker checker(file_, *tree_);
     ASSERT_TRUE(checker.Check(tree_->Root(), &shape_));
     ASSERT_EQ(shape_.height, 3);
     // A block of another kind that the tree must never free.
@@ -116,7 +116,7 @@ TEST_F(BrokenTree, DamagedLeavesAreReportedAndNeverReadPastTheirBlock) {
     ExpectBroken(routed);
     Restore();
   }
-  TreeChecker checker(file_.File(), 3, false);
+  TreeChecker checker(file_, *tree_);
   TreeShape shape;
   EXPECT_TRUE(checker.Check(tree_->Root(), &shape));
 }

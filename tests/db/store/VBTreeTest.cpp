@@ -143,7 +143,7 @@ TEST(VBTree, ListsDivideAt513AndChainsKeepEveryRecord) {
 
   // The second part divides in its turn: it keeps its own 0x8000 and takes 0x4000.
   for (uint32_t r = 514; r <= 769; ++r) ASSERT_EQ(Insert(*tree, "k", r), kVOk);
-  TreeChecker checker(file.File(), 2, false);
+  TreeChecker checker(file, *tree);
   TreeShape shape;
   ASSERT_TRUE(checker.Check(root, &shape));
   EXPECT_EQ(shape.longestChain, 3);
@@ -177,7 +177,7 @@ TEST(VBTree, ChainsAcrossLeavesAreFoundFromEveryRecord) {
   for (uint32_t i = 0; i < 60; ++i) {
     ASSERT_EQ(Insert(*tree, std::string(255, static_cast<char>('a' + i % 7)), 7000 + i), kVOk);
   }
-  TreeChecker checker(file.File(), 3, false);
+  TreeChecker checker(file, *tree);
   TreeShape shape;
   ASSERT_TRUE(checker.Check(tree->Root(), &shape));
   EXPECT_GE(shape.longestChain, 6);
@@ -210,7 +210,7 @@ TEST(VBTree, SplitsCutNearHalfAndTheRootNeverMoves) {
     ASSERT_EQ(Insert(*tree, Text(16, i * 7919 % 40000 + 40000), i + 1), kVOk);
   }
   EXPECT_EQ(tree->Root(), root);
-  TreeChecker checker(file.File(), 4, true);
+  TreeChecker checker(file, *tree);
   TreeShape shape;
   ASSERT_TRUE(checker.Check(root, &shape));
   EXPECT_EQ(shape.height, 3);
@@ -226,7 +226,7 @@ TEST(VBTree, DeletingEverythingLeavesAnEmptyRootAndTheNextInsertBuildsALeaf) {
   std::vector<std::pair<std::string, uint32_t>> pairs;
   for (uint32_t i = 0; i < 9000; ++i) pairs.emplace_back(Text(40, i % 3000), i + 1);
   for (const auto& [key, r] : pairs) ASSERT_EQ(Insert(*tree, key, r), kVOk);
-  TreeChecker checker(file.File(), 5, false);
+  TreeChecker checker(file, *tree);
   TreeShape shape;
   ASSERT_TRUE(checker.Check(root, &shape));
   ASSERT_GE(shape.height, 3);
@@ -415,7 +415,7 @@ TEST(VBTree, ASixthLevelIsNeverBuiltAndTheRefusedInsertChangesNothing) {
   TreeFile file(8000);
   auto tree = file.NewTree(1, kUniqueString);
   for (uint32_t i = 0; i < limit; ++i) ASSERT_EQ(Insert(*tree, Text(255, i), i + 1), kVOk);
-  TreeChecker checker(file.File(), 1, true);
+  TreeChecker checker(file, *tree);
   TreeShape shape;
   ASSERT_TRUE(checker.Check(tree->Root(), &shape));
   EXPECT_EQ(shape.height, 5);

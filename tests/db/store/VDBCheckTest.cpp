@@ -10,10 +10,12 @@
 #include <random>
 #include <sstream>
 
-#include "../engine/EngineSupport.h"
 #include "RecordFileSupport.h"
 #include "base/VEndian.h"
+#include "db/schema/VConfig.h"
+#include "db/schema/VRecord.h"
 #include "db/schema/VSchema.h"
+#include "db/store/VCash.h"
 
 namespace {
 
@@ -30,38 +32,74 @@ void Spill(const std::string& path, const std::string& bytes) {
 
 size_t Block(uint32_t b) { return 512 + static_cast<size_t>(b) * 4096; }
 
+// The file "people": 1 name (String), 2 age (Number), 3 city (String), 4 tag (String, several
+// values); keys 1 over name, 2 over age.
+const char kPeopleSchema[] =
+    "[DB] NAME = \"Shop\"\r\n"
+    "[FILE:1] NAME = \"people\" LABEL = \"people\" BLOCKSIZE = (4096, 4096)\r\n"
+    "[ITEM:1] NAME = \"name\" TYPE = String LENGTH = 32\r\n"
+    "[ITEM:2] NAME = \"age\" TYPE = Number LENGTH = 5\r\n"
+    "[ITEM:3] NAME = \"city\" TYPE = String LENGTH = 32\r\n"
+    "[ITEM:4] NAME = \"tag\" TYPE = String LENGTH = 16\r\n"
+    "[KEY:1] NAME = \"kname\" TYPE = String BIND = [1]\r\n"
+    "[KEY:2] NAME = \"kage\" TYPE = Number BIND = [2]\r\n";
+
+// A record image of people from texts; empty texts are left out.
+std::vector<uint8_t> Person(const std::string& name, const std::string& age,
+                            const std::string& city = "", std::vector<std::string> tags = {}) {
+  VRecord record;
+  auto add = [&record](int item, uint8_t type, const std::string& text) {
+    if (text.empty()) return;
+    EXPECT_EQ(record.SetValueFromText(item, type, reinterpret_cast<const uint8_t*>(text.data()),
+                                      static_cast<int32_t>(text.size())),
+              kVOk);
+  };
+  add(1, kVTypeString, name);
+  add(2, kVTypeNumber, age);
+  add(3, kVTypeString, city);
+  for (const std::string& tag : tags) add(4, kVTypeString, tag);
+  return std::vector<uint8_t>(record.Image(), record.Image() + record.ImageLength());
+}
+
 class VDBCheckTest : public ::testing::Test {
  protected:
   // "people" with 1500 records (tags of several values), a third deleted and some grown so that
-  // they move to other blocks; the database closed.
+  // they move to other blocks; the file closed. The configuration is the default one: index, data
+  // and work folders beside it.
   void SetUp() override {
-    env_.CreateShop();
-    VDBHandle& h = env_.Handle();
+    schema_ = ReadSchema(kPeopleSchema, static_cast<int64_t>(std::strlen(kPeopleSchema)));
+    ASSERT_NE(schema_, nullptr);
+    people_ = static_cast<VSch_DB&>(*schema_).FileAt(0);
+    for (const char* folder : {"INDEX", "DATA", "WORK"}) {
+      std::filesystem::create_directories(dir_ / folder);
+    }
+    config_ = std::make_unique<VConfig>(dir_ / "Varnex.conf");
+    VDBFile file(people_, config_.get(), &cache_);
+    ASSERT_EQ(file.CreateDBFile(), kVOk);
+    ASSERT_EQ(file.Open(), kVOk);
     for (int i = 1; i <= 1500; ++i) {
       uint32_t r = 0;
-      ASSERT_EQ(h.Insert(kPeople,
+      ASSERT_EQ(
+          file.InsRecord(nullptr,
                          Person("name" + std::to_string(i % 300), std::to_string(i % 50),
                                 "city" + std::to_string(i), {"t" + std::to_string(i % 3), "u"}),
                          &r),
-                kVOk);
-    }
-    for (uint32_t r = 2; r <= 1500; r += 3) ASSERT_EQ(h.Delete(kPeople, r), kVOk);
-    for (uint32_t r = 1; r <= 1500; r += 9) {
-      ASSERT_EQ(
-          h.Update(kPeople, r, Person("moved" + std::to_string(r), "7", std::string(200, 'y'))),
           kVOk);
     }
-    ASSERT_EQ(h.Close(), kVOk);
-    schema_ = ReadSchema(kTwoFiles, static_cast<int64_t>(std::strlen(kTwoFiles)));
-    ASSERT_NE(schema_, nullptr);
-    people_ = static_cast<VSch_DB&>(*schema_).FileAt(0);
-    index_ = env_.Dir() / "INDEX/people.idx";
-    data_ = env_.Dir() / "DATA/people.dat";
+    for (uint32_t r = 2; r <= 1500; r += 3) ASSERT_EQ(file.DelRecord(nullptr, r), kVOk);
+    for (uint32_t r = 1; r <= 1500; r += 9) {
+      ASSERT_EQ(file.UpdRecord(nullptr, r,
+                               Person("moved" + std::to_string(r), "7", std::string(200, 'y'))),
+                kVOk);
+    }
+    ASSERT_EQ(file.Close(), kVOk);
+    index_ = dir_ / "INDEX/people.idx";
+    data_ = dir_ / "DATA/people.dat";
   }
 
   // Checks "people"; answers all problems as one text.
   std::string Check(int32_t* found = nullptr) {
-    VDBCheck check(env_.Engine().Config());
+    VDBCheck check(config_.get());
     const int32_t n = check.CheckFile(*people_);
     if (found) *found = n;
     std::string text;
@@ -72,7 +110,9 @@ class VDBCheckTest : public ::testing::Test {
     return VGetU24(reinterpret_cast<const uint8_t*>(bytes.data()) + at);
   }
 
-  EngineEnv env_;
+  TempDir dir_;
+  std::unique_ptr<VConfig> config_;
+  VCash cache_{300};
   std::unique_ptr<VSchema> schema_;
   VSch_DBFile* people_ = nullptr;
   std::string index_;
@@ -80,7 +120,7 @@ class VDBCheckTest : public ::testing::Test {
 };
 
 TEST_F(VDBCheckTest, CleanAfterInsertsDeletesAndMovingUpdates) {
-  VDBCheck check(env_.Engine().Config());
+  VDBCheck check(config_.get());
   EXPECT_EQ(check.CheckFile(*people_), 0) << (check.Problems().empty() ? "" : check.Problems()[0]);
   EXPECT_EQ(check.LastSummary().records, 1000u);
   EXPECT_EQ(check.LastSummary().lastRecord, 1500u);
@@ -140,14 +180,14 @@ TEST_F(VDBCheckTest, CompleteBackupIsReadAsTheNextOpenReplaysIt) {
   VPutU32(head + 8, 4096);
   backup += std::string(reinterpret_cast<char*>(head), 12) + directory;
   VPutU32(reinterpret_cast<uint8_t*>(backup.data()), static_cast<uint32_t>(backup.size()));
-  Spill(env_.Dir() / "WORK/people.bup", backup);
-  VDBCheck check(env_.Engine().Config());
+  Spill(dir_ / "WORK/people.bup", backup);
+  VDBCheck check(config_.get());
   EXPECT_GT(check.CheckFile(*people_), 0);
   ASSERT_EQ(check.Notes().size(), 1u);
   EXPECT_NE(check.Notes()[0].find("complete backup"), std::string::npos);
   // An incomplete one is ignored.
   VPutU32(reinterpret_cast<uint8_t*>(backup.data()), 0);
-  Spill(env_.Dir() / "WORK/people.bup", backup);
+  Spill(dir_ / "WORK/people.bup", backup);
   EXPECT_EQ(check.CheckFile(*people_), 0);
 }
 

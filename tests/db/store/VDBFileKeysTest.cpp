@@ -12,8 +12,8 @@
 #include "BTreeSupport.h"
 #include "RecordFileSupport.h"
 #include "StoreTestSupport.h"
-#include "db/engine/VListMgr.h"
 #include "db/store/VDBFile.h"
+#include "db/store/VListMgr.h"
 #include "db/store/VPSRead.h"
 #include "db/store/VWritePoint.h"
 

@@ -235,8 +235,9 @@ TEST(VDBFile, RefusesWorkOnClosedAndReadOnlyFiles) {
 TEST(VDBFile, HoldsKeepOtherUsersOffARecordUntilReleased) {
   RecordFileEnv env;
   auto file = env.CreateAndOpen();
-  VUQue first("first");
-  VUQue second("second");
+  TestHolder::Holds holds;
+  TestHolder first(&holds);
+  TestHolder second(&holds);
   std::vector<uint8_t> image = RecordImage(80, 1);
   uint32_t r = 0;
   ASSERT_EQ(file->InsRecord(&first, Span(image), &r), kVOk);

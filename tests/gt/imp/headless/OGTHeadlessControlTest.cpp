@@ -77,7 +77,7 @@ class ControlTest : public ::testing::Test {
   T* Add(int32_t x, int32_t y, int32_t width, int32_t height, Args... args) {
     auto* item = new T(args...);
     item->Create(0, &window_);
-    window_.AddChild(item, -1);
+    window_.AddChild(std::unique_ptr<OGTItem>(item), -1);
     item->SetPosition(x, y, false);
     item->SetSize(width, height, false);
     item->Enable();

@@ -75,8 +75,8 @@ TEST_F(WindowTest, ControlsStartHiddenAndDisabledAndUseWindowCoordinates) {
   EXPECT_EQ(WidgetOf(label.get())->parentWidget(), ClientOf(window.get()));
   EXPECT_FALSE(label->IsVisible());
   EXPECT_FALSE(label->IsEnabled());
-  window->AddChild(label.get(), -1);
-  OGTLabel* placed = label.release();
+  OGTLabel* placed = label.get();
+  window->AddChild(std::move(label), -1);
   placed->SetPosition(12, 34, true);
   placed->SetSize(100, 20, true);
   placed->Enable();
@@ -93,14 +93,14 @@ TEST_F(WindowTest, LaterChildrenLieAboveEarlierOnesAndInsertionsKeepTheOrder) {
   auto window = MakeWindow(0, 300, 200);
   OGTLabel* first = Place<OGTLabel>(*window, 0, 0, 50, 20, "first");
   OGTLabel* last = Place<OGTLabel>(*window, 0, 0, 50, 20, "last");
-  auto middle = std::make_unique<OGTLabel>();
+  auto made = std::make_unique<OGTLabel>();
+  OGTLabel* middle = made.get();
   middle->Create(0, window.get());
-  window->AddChild(middle.get(), 1);
+  window->AddChild(std::move(made), 1);
   QWidget* client = ClientOf(window.get());
   QObjectList order = client->children();
-  EXPECT_LT(order.indexOf(WidgetOf(first)), order.indexOf(WidgetOf(middle.get())));
-  EXPECT_LT(order.indexOf(WidgetOf(middle.get())), order.indexOf(WidgetOf(last)));
-  middle.release();
+  EXPECT_LT(order.indexOf(WidgetOf(first)), order.indexOf(WidgetOf(middle)));
+  EXPECT_LT(order.indexOf(WidgetOf(middle)), order.indexOf(WidgetOf(last)));
 }
 
 TEST_F(WindowTest, TheCloseBoxAsksTheWindowAndDeletesItWhenAllowed) {

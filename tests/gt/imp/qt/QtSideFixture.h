@@ -87,8 +87,8 @@ class QtSideTest : public ::testing::Test {
                  const std::string& text = "", int32_t variant = 0) {
     auto control = std::make_unique<Control>();
     control->Create(variant, &parent);
-    parent.AddChild(control.get(), -1);
-    Control* placed = control.release();
+    Control* placed = control.get();
+    parent.AddChild(std::move(control), -1);
     placed->SetPosition(x, y, true);
     placed->SetSize(width, height, true);
     placed->SetText(text.c_str());

@@ -1,12 +1,12 @@
 // An owning list of named objects, searched by name in list order. Whatever it holds it deletes:
 // when an object is removed by name or index, replaced, or when the list is cleared or destroyed.
-// Only OvNamedObj objects are put in it.
+// Only OvNamedObj objects are put in it, and only through Add, which takes them over.
 #pragma once
 
 #include <cstdint>
 #include <memory>
 
-#include "app/OvNamedObj.h"
+#include "base/OvNamedObj.h"
 #include "base/VList.h"
 
 class OvNamedList : public VList {
@@ -16,10 +16,10 @@ class OvNamedList : public VList {
 
   // The object at index, or null outside 0 .. Count() - 1.
   virtual OvNamedObj* NamedAt(int32_t index) const;
-  // Appends the object (null and an object already in the list are ignored). With replace, the
-  // first object of the same name is removed and deleted first; an object without a name
-  // replaces nothing.
-  virtual void Add(OvNamedObj* object, bool replace);
+  // Takes the object over and appends it; answers it (null for null). With replace, the first
+  // object of the same name is removed and deleted first; an object without a name replaces
+  // nothing. An object already in the list stays where it is.
+  virtual OvNamedObj* Add(std::unique_ptr<OvNamedObj> object, bool replace);
   // The first object whose name is exactly these bytes is removed and deleted; answers whether
   // one was.
   virtual bool RemoveByCountedName(const void* text, int32_t length, bool ignoreCase = false,

@@ -1,4 +1,4 @@
-#include "db/engine/VTT.h"
+#include "db/schema/VTT.h"
 
 #include <gtest/gtest.h>
 
@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "Sjis.h"
-#include "db/engine/VRanges.h"
+#include "db/schema/VRanges.h"
 
 namespace {
 

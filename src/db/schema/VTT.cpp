@@ -1,4 +1,4 @@
-#include "db/engine/VTT.h"
+#include "db/schema/VTT.h"
 
 #include "base/VSjis.h"
 

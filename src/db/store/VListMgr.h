@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "base/VBase.h"
-#include "db/engine/VSetObj.h"
+#include "db/store/VSetObj.h"
 
 class VListMgr {
  public:

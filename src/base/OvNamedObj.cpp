@@ -1,4 +1,4 @@
-#include "app/OvNamedObj.h"
+#include "base/OvNamedObj.h"
 
 #include <cstring>
 

@@ -1,8 +1,9 @@
-#include "app/OvNamedList.h"
+#include "base/OvNamedList.h"
 
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <memory>
 #include <string>
 
 #include "Sjis.h"
@@ -78,14 +79,15 @@ TEST(OvNamedList, AddReplaceFindAndRemoveDeleteWhatTheyTakeOut) {
   int deaths = 0;
   {
     OvNamedList list;
-    list.Add(new Counted("a", &deaths), true);
-    list.Add(new Counted("ab", &deaths), true);
-    list.Add(new Counted("a", &deaths), false);  // a second "a", kept
+    list.Add(std::make_unique<Counted>("a", &deaths), true);
+    list.Add(std::make_unique<Counted>("ab", &deaths), true);
+    list.Add(std::make_unique<Counted>("a", &deaths), false);  // a second "a", kept
     list.Add(nullptr, true);
-    list.Add(list.NamedAt(0), true);  // already there: neither deleted nor added twice
+    // Already there: neither deleted nor added twice.
+    EXPECT_EQ(list.Add(std::unique_ptr<OvNamedObj>(list.NamedAt(0)), true), list.NamedAt(0));
     ASSERT_EQ(list.Count(), 3);
     EXPECT_EQ(deaths, 0);
-    list.Add(new Counted("a", &deaths), true);  // replaces the first "a" only
+    list.Add(std::make_unique<Counted>("a", &deaths), true);  // replaces the first "a" only
     EXPECT_EQ(deaths, 1);
     ASSERT_EQ(list.Count(), 3);
     EXPECT_EQ(NameOf(list.NamedAt(0)), "ab");
@@ -116,8 +118,8 @@ TEST(OvNamedList, AddReplaceFindAndRemoveDeleteWhatTheyTakeOut) {
     EXPECT_TRUE(list.RemoveByName("a"));
     EXPECT_EQ(deaths, 4);
     EXPECT_EQ(list.Count(), 0);
-    list.Add(new Counted("x", &deaths), false);
-    list.Add(new Counted("y", &deaths), false);
+    list.Add(std::make_unique<Counted>("x", &deaths), false);
+    list.Add(std::make_unique<Counted>("y", &deaths), false);
   }
   // The list deletes what it holds when it goes.
   EXPECT_EQ(deaths, 6);
@@ -125,8 +127,8 @@ TEST(OvNamedList, AddReplaceFindAndRemoveDeleteWhatTheyTakeOut) {
 
 TEST(OvNamedList, UnnamedObjectsReplaceAndMatchNothing) {
   OvNamedList list;
-  list.Add(new OvNamedObj, true);
-  list.Add(new OvNamedObj, true);
+  list.Add(std::make_unique<OvNamedObj>(), true);
+  list.Add(std::make_unique<OvNamedObj>(), true);
   EXPECT_EQ(list.Count(), 2);
   EXPECT_EQ(list.FindByName(""), nullptr);
   EXPECT_EQ(list.FindByCountedName("", 0), nullptr);
@@ -135,9 +137,9 @@ TEST(OvNamedList, UnnamedObjectsReplaceAndMatchNothing) {
 TEST(OvNamedList, CloneAndAssignMakePlainCopies) {
   int deaths = 0;
   OvNamedList list;
-  list.Add(new Counted(Sj("一覧"), &deaths), false);
-  list.Add(new OvNamedObj, false);
-  list.Add(new Counted("b", &deaths), false);
+  list.Add(std::make_unique<Counted>(Sj("一覧"), &deaths), false);
+  list.Add(std::make_unique<OvNamedObj>(), false);
+  list.Add(std::make_unique<Counted>("b", &deaths), false);
   std::unique_ptr<OvNamedList> copy = list.Clone();
   ASSERT_EQ(copy->Count(), 3);
   EXPECT_EQ(NameOf(copy->NamedAt(0)), Sj("一覧"));
@@ -146,7 +148,7 @@ TEST(OvNamedList, CloneAndAssignMakePlainCopies) {
   EXPECT_FALSE(copy->NamedAt(1)->HasName());
 
   OvNamedList other;
-  other.Add(new Counted("old", &deaths), false);
+  other.Add(std::make_unique<Counted>("old", &deaths), false);
   other.Assign(list);
   EXPECT_EQ(deaths, 1);
   ASSERT_EQ(other.Count(), 3);

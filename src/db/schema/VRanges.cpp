@@ -1,4 +1,4 @@
-#include "db/engine/VRanges.h"
+#include "db/schema/VRanges.h"
 
 #include <algorithm>
 

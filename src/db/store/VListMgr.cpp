@@ -1,4 +1,4 @@
-#include "db/engine/VListMgr.h"
+#include "db/store/VListMgr.h"
 
 int32_t VListMgr::Add(std::unique_ptr<VSetObj> object) {
   VCriticalLock hold(lock_);

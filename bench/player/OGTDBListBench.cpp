@@ -11,7 +11,7 @@
 #include <memory>
 #include <string>
 
-#include "BenchMust.h"
+#include "../BenchMust.h"
 #include "db/engine/VBSBoss.h"
 #include "db/engine/VDBHandle.h"
 #include "db/schema/VConfig.h"

@@ -1,4 +1,4 @@
-#include "app/OvNamedList.h"
+#include "base/OvNamedList.h"
 
 #include <cstring>
 
@@ -10,16 +10,18 @@ OvNamedObj* OvNamedList::NamedAt(int32_t index) const {
   return dynamic_cast<OvNamedObj*>(At(index));
 }
 
-void OvNamedList::Add(OvNamedObj* object, bool replace) {
-  if (object == nullptr) return;
+OvNamedObj* OvNamedList::Add(std::unique_ptr<OvNamedObj> object, bool replace) {
+  if (object == nullptr) return nullptr;
   VCriticalLock hold(lock_);
-  // Adding an object twice would leave the list holding it twice, or, with replace, holding it
-  // after deleting it.
-  if (IndexOf(object) >= 0) return;
+  // The list owns it already: adding it again would leave the list holding it twice, or, with
+  // replace, holding it after deleting it.
+  if (IndexOf(object.get()) >= 0) return object.release();
   if (replace && object->HasName()) {
     RemoveByCountedName(object->Name(), static_cast<int32_t>(object->NameLength()));
   }
-  Append(object);
+  OvNamedObj* added = object.release();
+  Append(added);
+  return added;
 }
 
 int32_t OvNamedList::IndexOfName(const void* text, int32_t length, bool ignoreCase,
