@@ -48,7 +48,7 @@ QT_ALLOWED = ["src/gt/imp/qt", "src/app/qt", "src/app/main.cpp", "tests/gt/imp/q
               "tests/app/qt", "tests/support/QtTestMain.h"]
 
 # Headers found through include folders of their own rather than from src/.
-SHARED_FOLDERS = ["tests/support", "tools/varnex"]
+SHARED_FOLDERS = ["tests/support", "tools/varnex", "bench"]
 
 SCANNED = ["src", "tests", "tools", "bench"]
 QUOTED = re.compile(r'^\s*#\s*include\s*"([^"]+)"')

@@ -11,7 +11,7 @@
 #include <memory>
 #include <string>
 
-#include "../BenchMust.h"
+#include "BenchMust.h"
 #include "db/engine/VBSBoss.h"
 #include "db/engine/VDBHandle.h"
 #include "db/schema/VConfig.h"
@@ -109,9 +109,9 @@ void BM_DBListOverAMillionRecords(benchmark::State& state) {
     window.SetText("form");
     window.SetSize(800, 600, false);
     window.Show();
-    auto* list = new OGTDBList;
-    list->Create(0, &window);
-    window.AddChild(list, -1);
+    auto madeList = std::make_unique<OGTDBList>();
+    madeList->Create(0, &window);
+    auto* list = static_cast<OGTDBList*>(window.AddChild(std::move(madeList), -1));
     list->SetPosition(10, 10, false);
     list->SetSize(700, 500, false);
     list->SetHeaderHeight(18);
@@ -120,9 +120,9 @@ void BM_DBListOverAMillionRecords(benchmark::State& state) {
     list->AddColumn("age", 60, 2);
     list->AddColumn("city", 150, 3);
     list->Show();
-    auto* field = new OGTDBField;
-    field->Create(0, &window);
-    window.AddChild(field, -1);
+    auto madeField = std::make_unique<OGTDBField>();
+    madeField->Create(0, &window);
+    auto* field = static_cast<OGTDBField*>(window.AddChild(std::move(madeField), -1));
     field->SetItemNumber(1);
 
     auto start = std::chrono::steady_clock::now();

@@ -7,6 +7,7 @@
 #include "app/OvAEnv.h"
 #include "gt/OGTEvent.h"
 #include "gt/OGTWindow.h"
+#include "script/OvScript.h"
 #include "template/OFTApp.h"
 #include "template/OFTBuild.h"
 #include "template/OFTForm.h"

@@ -540,16 +540,13 @@ bool OGTDBWindow::MoveTo(int32_t index) {
 }
 
 void OGTDBWindow::RetireAllChildren() {
-  std::vector<OGTItem*> retired;
+  auto retired = std::make_shared<std::vector<std::unique_ptr<OGTItem>>>();
   while (ChildCount() > 0) {
     OGTItem* child = ChildAt(ChildCount() - 1);
     child->Hide();
-    RemoveChild(child);
-    retired.push_back(child);
+    retired->push_back(TakeChild(child));
   }
-  OGTRunAfterEvent([retired] {
-    for (OGTItem* item : retired) delete item;
-  });
+  OGTRunAfterEvent([retired] { retired->clear(); });
 }
 
 bool OGTDBWindow::CanClose() {

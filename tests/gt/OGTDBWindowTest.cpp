@@ -71,9 +71,9 @@ class DBWindowTest : public ::testing::Test {
 
   template <class Item>
   Item* Add(int32_t id) {
-    auto* item = new Item;
-    item->Create(0, &window_);
-    window_.AddChild(item, -1);
+    auto made = std::make_unique<Item>();
+    made->Create(0, &window_);
+    auto* item = static_cast<Item*>(window_.AddChild(std::move(made), -1));
     item->SetID(id);
     item->SetSize(100, 60, false);
     item->Enable();

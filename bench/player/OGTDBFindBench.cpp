@@ -1,8 +1,8 @@
 // "@ExecFieldFind" from a database form over 1,000,000 records, on the headless platform side:
 // the time from the button press to the first record shown, for a word searched through a key
 // and for a condition on an item (a full scan, the field's text taken as the condition), beside
-// the engine's own time for the same statements through the handle. Milliseconds, the median of the repetitions; the database
-// is made once per run in a temporary folder (cache 64 MB).
+// the engine's own time for the same statements through the handle. Milliseconds, the median of the
+// repetitions; the database is made once per run in a temporary folder (cache 64 MB).
 #include <benchmark/benchmark.h>
 
 #include <chrono>
@@ -55,8 +55,9 @@ class BenchApp : public OGTDBApp, public OvScriptApp {
     *statement = "null;";
     return true;
   }
-  const OFTApp* AppTemplate() const override { return nullptr; }
-  VDBHandle* DBHandle() const override { return handle_; }
+  OFTApp* Template() const override { return nullptr; }
+  VDBHandle* Handle() const override { return handle_; }
+  OGTWindow* FindOpenForm(const char*) const override { return nullptr; }
   void Quit() override {}
   void ShowForm(const char*) override {}
 
@@ -121,20 +122,20 @@ void BM_FieldFindOverAMillionRecords(benchmark::State& state) {
     auto search = std::make_unique<OGTDBField>();
     search->Create(0, &window);
     OGTDBField* word = search.get();
-    window.AddChild(search.release(), -1);
+    window.AddChild(std::move(search), -1);
     word->SetItemNumber(0);
     word->Enable();
     word->Show();
     auto shown = std::make_unique<OGTDBField>();
     shown->Create(0, &window);
     OGTDBField* name = shown.get();
-    window.AddChild(shown.release(), -1);
+    window.AddChild(std::move(shown), -1);
     name->SetItemNumber(1);
     auto press = [&](const char* script) {
       auto button = std::make_unique<OGTButton>();
       button->Create(0, &window);
       OGTButton* made = button.get();
-      window.AddChild(button.release(), -1);
+      window.AddChild(std::move(button), -1);
       made->SetScript(script);
       made->Enable();
       made->Show();
