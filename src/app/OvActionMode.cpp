@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <exception>
 #include <filesystem>
 #include <fstream>
 #include <map>
@@ -90,6 +91,58 @@ bool ReadFile(const std::string& path, std::string* text, std::string* why) {
   return true;
 }
 
+// Reads and checks the action file; false after reporting what is wrong with it.
+bool ReadActionFile(const std::string& file, std::vector<OvAction>* actions, std::FILE* err) {
+  std::string text;
+  std::string why;
+  if (!ReadFile(file, &text, &why)) {
+    std::fprintf(err, "ovplayer: cannot read the action file %s: %s\n", file.c_str(), why.c_str());
+    return false;
+  }
+  std::vector<OvActionFileError> errors;
+  if (OvReadActions(text, OvActionRunner::Table(), actions, &errors)) return true;
+  for (const OvActionFileError& error : errors) {
+    if (error.line == 0) {
+      std::fprintf(err, "%s: %s\n", file.c_str(), error.message.c_str());
+    } else {
+      std::fprintf(err, "%s:%d: %s\n", file.c_str(), error.line, error.message.c_str());
+    }
+  }
+  return false;
+}
+
+// Runs the actions with the player on the configuration and folder (portable paths); answers the
+// exit status after reporting the failure or the count of what ran.
+int RunActions(const std::vector<OvAction>& actions, const std::string& file,
+               const std::string& config, const std::string& folder, std::FILE* transcript,
+               std::FILE* err) {
+  OvActionRunner runner(config.c_str(), folder.c_str());
+  if (transcript != nullptr) {
+    // Each line is flushed at once, so that a run that stops early still shows what it saw.
+    runner.SetTranscript([transcript](const std::string& line) {
+      std::fputs(line.c_str(), transcript);
+      std::fflush(transcript);
+    });
+  }
+  bool held = false;
+  try {
+    held = runner.Run(actions);
+  } catch (const std::exception& failure) {
+    // Run answers every failure of an action itself; this is one of the run as a whole (memory).
+    std::fprintf(err, "ovplayer: the run stopped: %s\n", failure.what());
+    return kFailed;
+  }
+  if (!held) {
+    std::fprintf(err, "%s:%d: %s\n", file.c_str(), runner.FailedLine(), runner.Failure().c_str());
+    return kFailed;
+  }
+  int32_t actionsRun = runner.ActionsRun();
+  int32_t checksHeld = runner.ChecksHeld();
+  std::fprintf(err, "%s: %d action%s run, %d check%s held\n", file.c_str(), actionsRun,
+               actionsRun == 1 ? "" : "s", checksHeld, checksHeld == 1 ? "" : "s");
+  return kHeld;
+}
+
 }  // namespace
 
 bool OvIsActionMode(int argc, char** argv) {
@@ -111,7 +164,6 @@ int OvRunActionMode(const std::vector<std::string>& args, std::FILE* out, std::F
     return kHeld;
   }
   if (!why.empty()) return Unusable(err, why);
-
   // A mistyped path must not make the player start on a new, empty configuration or folder.
   for (const char* name : {"config", "folder"}) {
     auto given = options.find(name);
@@ -123,72 +175,30 @@ int OvRunActionMode(const std::vector<std::string>& args, std::FILE* out, std::F
   }
 
   const std::string& file = options["actions"];
-  std::string text;
-  if (!ReadFile(file, &text, &why)) {
-    std::fprintf(err, "ovplayer: cannot read the action file %s: %s\n", file.c_str(), why.c_str());
-    return kUnusable;
-  }
   std::vector<OvAction> actions;
-  std::vector<OvActionFileError> errors;
-  if (!OvReadActions(text, OvActionRunner::Table(), &actions, &errors)) {
-    for (const OvActionFileError& error : errors) {
-      if (error.line == 0) {
-        std::fprintf(err, "%s: %s\n", file.c_str(), error.message.c_str());
-      } else {
-        std::fprintf(err, "%s:%d: %s\n", file.c_str(), error.line, error.message.c_str());
-      }
-    }
-    return kUnusable;
-  }
-
-  std::FILE* transcript = nullptr;
-  bool ownTranscript = false;
-  if (options.count("transcript") != 0) {
-    const std::string& path = options["transcript"];
-    if (path == "-") {
-      transcript = out;
-    } else {
-      transcript = std::fopen(path.c_str(), "wb");
-      if (transcript == nullptr) {
-        std::fprintf(err, "ovplayer: cannot write the transcript %s: %s\n", path.c_str(),
-                     std::strerror(errno));
-        return kUnusable;
-      }
-      ownTranscript = true;
+  if (!ReadActionFile(file, &actions, err)) return kUnusable;
+  std::FILE* transcript = out;
+  if (options.count("transcript") == 0) {
+    transcript = nullptr;
+  } else if (options["transcript"] != "-") {
+    transcript = std::fopen(options["transcript"].c_str(), "wb");
+    if (transcript == nullptr) {
+      std::fprintf(err, "ovplayer: cannot write the transcript %s: %s\n",
+                   options["transcript"].c_str(), std::strerror(errno));
+      return kUnusable;
     }
   }
 
-  bool held = false;
-  int32_t actionsRun = 0;
-  int32_t checksHeld = 0;
-  {
-    std::string config =
-        VPortablePath(options.count("config") ? options["config"] : "./Varnex.conf");
-    std::string folder = VPortablePath(options.count("folder") ? options["folder"] : "./OVAFolder");
-    OvActionRunner runner(config.c_str(), folder.c_str());
-    if (transcript != nullptr) {
-      // Each line is flushed at once, so that a run that stops early still shows what it saw.
-      runner.SetTranscript([transcript](const std::string& line) {
-        std::fputs(line.c_str(), transcript);
-        std::fflush(transcript);
-      });
-    }
-    held = runner.Run(actions);
-    if (!held) {
-      std::fprintf(err, "%s:%d: %s\n", file.c_str(), runner.FailedLine(), runner.Failure().c_str());
-    }
-    actionsRun = runner.ActionsRun();
-    checksHeld = runner.ChecksHeld();
-  }
+  std::string config = VPortablePath(options.count("config") ? options["config"] : "./Varnex.conf");
+  std::string folder = VPortablePath(options.count("folder") ? options["folder"] : "./OVAFolder");
+  int status = RunActions(actions, file, config, folder, transcript, err);
 
   bool written = transcript == nullptr || std::ferror(transcript) == 0;
-  if (ownTranscript && std::fclose(transcript) != 0) written = false;
+  if (transcript != nullptr && transcript != out && std::fclose(transcript) != 0) written = false;
   if (!written) {
     std::fprintf(err, "ovplayer: the transcript %s could not be written whole\n",
                  options["transcript"].c_str());
     return kUnusable;
   }
-  if (!held) return kFailed;
-  std::fprintf(err, "%s: %d actions run, %d checks held\n", file.c_str(), actionsRun, checksHeld);
-  return kHeld;
+  return status;
 }

@@ -4,7 +4,8 @@
 //   0 when every action ran and every check held,
 //   1 when an action or a check failed (the line, what was expected and what was seen),
 //   2 when the action file cannot be read (each bad line with its number and why), or the command
-//     line cannot be used, or the transcript cannot be written.
+//     line cannot be used (a --config or --folder that does not exist among others), or the
+//     transcript cannot be written.
 // The transcript goes to OUT ("-": standard output) as the actions run. It is chosen before
 // anything of the screen's platform exists, so it needs no display.
 #pragma once

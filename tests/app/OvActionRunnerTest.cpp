@@ -115,14 +115,14 @@ class ActionRunTest : public ::testing::Test {
   }
 
   // Reads the action file (which must read) and runs it in the test's folder.
-  static Outcome Run(const std::string& text) {
+  static Outcome Run(const std::string& text, const char* folder = "./OVAFolder") {
     std::vector<OvAction> actions;
     std::vector<OvActionFileError> errors;
     bool read = OvReadActions(text, OvActionRunner::Table(), &actions, &errors);
     EXPECT_TRUE(read) << (errors.empty() ? "" : errors.front().message);
     Outcome outcome;
     if (!read) return outcome;
-    OvActionRunner runner("./Varnex.conf", "./OVAFolder");
+    OvActionRunner runner("./Varnex.conf", folder);
     runner.SetTranscript([&outcome](const std::string& line) { outcome.transcript += line; });
     outcome.held = runner.Run(actions);
     outcome.line = runner.FailedLine();
@@ -326,6 +326,43 @@ TEST_F(ActionRunTest, NothingCanBeDoneAfterTheApplicationQuits) {
   EXPECT_EQ(outcome.failure,
             "start: the player was asked to end at line 2; nothing can be done in it after that");
   EXPECT_NE(outcome.transcript.find("2 press 9\n  close \"連絡先\"\n  quit\n"), std::string::npos)
+      << outcome.transcript;
+}
+
+TEST_F(ActionRunTest, WithoutStartUpFormsTheApplicationListAndTheFormChooserAreAnswered) {
+  std::filesystem::create_directory(dir_ / "ListFolder");
+  std::string forms = kForms;
+  forms.replace(forms.find("Startup = 1;"), 12, "Startup = 0;");
+  std::ofstream(dir_ / "ListFolder/forms.ova", std::ios::binary) << Sj(forms.c_str());
+  Outcome outcome = Run(R"(start
+check window アプリケーションリスト
+check rows 8003 1
+check cell 8003 1 2 住所録
+press 8002
+answer text 名簿
+)",
+                        "./ListFolder");
+  EXPECT_FALSE(outcome.held);
+  EXPECT_EQ(outcome.line, 6);
+  EXPECT_EQ(
+      outcome.failure,
+      "answer text 名簿: the dialog \"アプリケーション：住所録\" has no row \"名簿\"; its rows "
+      "are \"連絡先\", \"壊れた連絡先\", \"メモ\"");
+
+  outcome = Run(R"(start
+press 8002
+answer text メモ
+check window メモ
+window アプリケーションリスト
+activate 8003 1
+answer cancel
+check window アプリケーションリスト
+)",
+                "./ListFolder");
+  EXPECT_TRUE(outcome.held) << outcome.line << ": " << outcome.failure;
+  EXPECT_NE(outcome.transcript.find("2 press 8002\n  box \"アプリケーション：住所録\" "
+                                    "\"フォームを選んで下さい。\"\n  open \"メモ\"\n"),
+            std::string::npos)
       << outcome.transcript;
 }
 
