@@ -40,12 +40,13 @@ int Unusable(std::FILE* err, const std::string& why) {
 std::string ReadOptions(const std::vector<std::string>& args,
                         std::map<std::string, std::string>* options, bool* help) {
   static const char* const kNames[] = {"actions", "config", "folder", "transcript"};
+  if (std::find(args.begin(), args.end(), "--help") != args.end() ||
+      std::find(args.begin(), args.end(), "-h") != args.end()) {
+    *help = true;
+    return {};
+  }
   for (size_t i = 0; i < args.size(); ++i) {
     const std::string& arg = args[i];
-    if (arg == "-h" || arg == "--help") {
-      *help = true;
-      return {};
-    }
     if (arg.rfind("--", 0) != 0) return "unexpected argument " + arg;
     size_t equals = arg.find('=');
     std::string name = arg.substr(2, equals == std::string::npos ? std::string::npos : equals - 2);
@@ -55,7 +56,7 @@ std::string ReadOptions(const std::vector<std::string>& args,
     std::string value;
     if (equals != std::string::npos) {
       value = arg.substr(equals + 1);
-    } else if (i + 1 < args.size()) {
+    } else if (i + 1 < args.size() && args[i + 1].rfind("--", 0) != 0) {
       value = args[++i];
     } else {
       return "--" + name + " needs a value";
