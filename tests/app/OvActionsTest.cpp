@@ -145,6 +145,19 @@ TEST(ActionFileTest, EachKindOfBadLineGivesItsLineAndWhy) {
   EXPECT_EQ(
       errors.back().message.rfind("unknown key \"Retrun\"; the keys are Return, Enter, Tab", 0), 0u)
       << errors.back().message;
+
+  // The action mode reports each of them as FILE:LINE: why, runs nothing and ends with 2.
+  TempDir dir;
+  const std::string file = dir / "bad.actions";
+  std::ofstream(file, std::ios::binary) << text;
+  ModeRun run = RunMode({"--actions", file, "--transcript", "-"});
+  EXPECT_EQ(run.status, 2);
+  EXPECT_EQ(run.out, "") << "nothing ran";
+  std::string reported;
+  for (const OvActionFileError& error : errors) {
+    reported += file + ":" + std::to_string(error.line) + ": " + error.message + "\n";
+  }
+  EXPECT_EQ(run.err, reported);
 }
 
 TEST(ActionFileTest, AnswersAfterABadLineAreReadButNotPlaced) {
