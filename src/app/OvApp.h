@@ -30,7 +30,7 @@ class OvApp : public OvNamedObj, public OGTCompositItem, public OGTDBApp, public
   // Brings the open window of the form to the front, or builds one from the form template of that
   // name and appends it. A name that matches no form, or a form that cannot be built, opens
   // nothing.
-  virtual void ShowForm(const char* formName);
+  void ShowForm(const char* formName) override;
   // A database window is then bound to the application and the database handle: it runs its
   // form's named search and shows the first record.
   // The first open plain, dialog or database window whose title equals the form name exactly;

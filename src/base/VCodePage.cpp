@@ -20,6 +20,29 @@ class Converter {
 
   // Converts input; at a byte that does not convert, appends the replacement and skips `skip(at)`
   // bytes of the input.
+  // Converts input until the first byte that does not convert; false there, with its offset.
+  bool Exact(std::string_view input, std::string* out, size_t* failedAt) {
+    out->clear();
+    *failedAt = 0;
+    if (cd_ == reinterpret_cast<iconv_t>(-1)) return false;
+    iconv(cd_, nullptr, nullptr, nullptr, nullptr);
+    out->reserve(input.size() * 3 / 2 + 8);
+    char* in = const_cast<char*>(input.data());
+    size_t inLeft = input.size();
+    char buffer[1024];
+    while (inLeft > 0) {
+      char* outPtr = buffer;
+      size_t outLeft = sizeof buffer;
+      size_t r = iconv(cd_, &in, &inLeft, &outPtr, &outLeft);
+      out->append(buffer, static_cast<size_t>(outPtr - buffer));
+      if (r != static_cast<size_t>(-1)) break;
+      if (errno == E2BIG) continue;
+      *failedAt = static_cast<size_t>(in - input.data());
+      return false;
+    }
+    return true;
+  }
+
   template <class Skip>
   std::string Run(std::string_view input, std::string_view replacement, Skip skip) {
     std::string out;
@@ -75,4 +98,14 @@ std::string VUtf8ToSjis(std::string_view utf8) {
     }
     return n;
   });
+}
+
+bool VSjisToUtf8Exact(std::string_view sjis, std::string* out, size_t* failedAt) {
+  thread_local Converter converter("UTF-8", "CP932");
+  return converter.Exact(sjis, out, failedAt);
+}
+
+bool VUtf8ToSjisExact(std::string_view utf8, std::string* out, size_t* failedAt) {
+  thread_local Converter converter("CP932", "UTF-8");
+  return converter.Exact(utf8, out, failedAt);
 }

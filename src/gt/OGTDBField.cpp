@@ -21,11 +21,14 @@ VResult OGTDBField::ShowValue(VDBHandle* handle, const VRecord& record) {
   }
   shownType_ = type;
   SetText(OGTDBFieldText(type, bytes, false).c_str());
+  shownText_ = Text();
   return kVOk;
 }
 
 void OGTDBField::ClearValue() {
-  if (IsBound()) SetText("");
+  if (!IsBound()) return;
+  SetText("");
+  shownText_.clear();
 }
 
 bool OGTDBField::GatherValue(VDBHandle* handle, VRecord* record) {

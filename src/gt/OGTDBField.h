@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 #include "gt/OGTDBBound.h"
 #include "gt/OGTField.h"
@@ -21,6 +22,8 @@ class OGTDBField : public OGTField, public OGTDBBound {
 
   bool IsBound() const { return item_ > 0; }
   uint8_t ShownType() const { return shownType_; }
+  // Whether the text differs from what the field last showed (or from empty after a clear).
+  bool Changed() const { return Text() != shownText_; }
 
   VResult ShowValue(VDBHandle* handle, const VRecord& record) override;
   void ClearValue() override;
@@ -30,4 +33,5 @@ class OGTDBField : public OGTField, public OGTDBBound {
   int32_t item_ = 1;
   int32_t occurrence_ = 1;
   uint8_t shownType_ = 0;
+  std::string shownText_;
 };

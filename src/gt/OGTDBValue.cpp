@@ -7,6 +7,7 @@
 #include "base/VStream.h"
 #include "db/schema/VLongDataStore.h"
 #include "db/schema/VRecord.h"
+#include "db/schema/VVDD.h"
 #include "db/schema/VValue.h"
 
 namespace {
@@ -95,12 +96,12 @@ bool OGTDBPutText(VRecord* record, int32_t item, uint8_t type, std::string_view 
                   VLongDataStore* store) {
   if (text.empty() || type == kVTypeBinary) return false;
   if (type == kVTypeFlag) {
-    bool on = text == "true" || text == "TRUE";
-    if (!on && VIsNumber(text.data(), text.size())) {
-      // Any non-zero number: "0", "00" and "0.0" are off.
-      on = text.find_first_of("123456789") != std::string_view::npos;
+    // Read as every other path reads a Flag from text; a text that is no Flag gives no value.
+    uint8_t flag = 0;
+    if (!VFlagFromText(reinterpret_cast<const uint8_t*>(text.data()), text.size(), &flag)) {
+      return false;
     }
-    const uint8_t value[2] = {kVTypeFlag, static_cast<uint8_t>(on ? 1 : 0)};
+    const uint8_t value[2] = {kVTypeFlag, flag};
     return record->AddValue(item, value, 2) == kVOk;
   }
   if (type == kVTypeInteger || type == kVTypeNumber) {

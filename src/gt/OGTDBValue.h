@@ -7,8 +7,9 @@
 // rule except that Binary shows nothing and every other type shows its bytes (long data that is
 // not text shows its source name).
 //
-// Gathered from text: an empty text gives no value. A Flag stores one byte, 1 for "true" or a
-// non-zero decimal number and 0 otherwise; a Char stores the first byte; Binary gives nothing; a
+// Gathered from text: an empty text gives no value. A Flag stores one byte as the engine reads a
+// Flag from text (1 for "true" or a non-zero number, 0 for "false" or zero; any other text gives
+// no value); a Char stores the first byte; Binary gives nothing; a
 // Number or Integer that is not a number (an Integer with a fraction) gives nothing; every other
 // type goes through the engine's own text conversion of that type (so a date is parsed, an
 // Integer is kept as its decimal text, long text goes to the value file).

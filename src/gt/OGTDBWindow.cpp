@@ -1,17 +1,26 @@
 #include "gt/OGTDBWindow.h"
 
+#include <algorithm>
+#include <map>
+#include <utility>
+
 #include "base/VDebug.h"
+#include "base/VEndian.h"
 #include "db/engine/VDBHandle.h"
+#include "db/engine/VEngineCodes.h"
 #include "db/schema/VRecord.h"
+#include "db/schema/VValue.h"
 #include "gt/OGTCursor.h"
 #include "gt/OGTDBBound.h"
 #include "gt/OGTDBField.h"
 #include "gt/OGTDBHistoryList.h"
 #include "gt/OGTDBList.h"
+#include "gt/OGTDBValue.h"
 #include "gt/OGTEvent.h"
 #include "gt/OGTMessageBox.h"
 #include "gt/OGTSound.h"
 #include "gt/OGTTexts.h"
+#include "gt/imp/OGTGuard.h"
 
 namespace {
 
@@ -345,4 +354,205 @@ void OGTDBWindow::OnHistoryActivation(OGTItem* item) {
   recSetHistory_.RemoveAt(row);
   recSetHistory_.SetPosition(recSetHistory_.Position());
   RefreshHistoryLists();
+}
+
+// ---- editing ----
+
+namespace {
+
+// The value-file data of the long values of a record that never reached the database.
+void ReleaseLongData(const VRecord& record, VDBHandle* handle) {
+  if (handle == nullptr) return;
+  for (int32_t item = 1; item <= 255; ++item) {
+    const int32_t count = OGTDBValueCount(record, item);
+    for (int32_t occurrence = 1; occurrence <= count; ++occurrence) {
+      VValueRef ref;
+      if (record.ValueRef(item, occurrence, &ref) != kVOk || !VIsLongType(ref.type)) continue;
+      if (ref.size < 5) continue;
+      const uint32_t id = VGetU24(ref.value + 2);
+      if (id != 0 && handle->FreeData(id) != kVOk) {
+        LogFormat("...ERROR... OGTDBWindow: long data %u of a refused record stays", id);
+      }
+    }
+  }
+}
+
+}  // namespace
+
+void OGTDBWindow::CommitAfterChange() {
+  VResult result = recordSet_.Commit();
+  // Without a transaction log there is nothing to commit: the change is already in the files.
+  if (result != kVOk && result != kVTargetUnavailable) {
+    ShowError(result, OGTText(kOGTTextCommitFailed).c_str());
+  }
+}
+
+VResult OGTDBWindow::InsertRecord(bool commit) {
+  VRecord record;
+  if (!GatherRecord(&record)) return kVOk;
+  uint32_t r = 0;
+  VResult result = recordSet_.Insert(record, &r, true);
+  if (result != kVOk && r != 0) {
+    // Stored but not added to the set: the record goes again, so that nothing changed.
+    if (handle_->Delete(recordSet_.File(), r) != kVOk) {
+      LogFormat("...ERROR... OGTDBWindow: record %u stays after a failed insert", r);
+    }
+  }
+  if (result != kVOk) {
+    ReleaseLongData(record, handle_);
+    ShowError(result, OGTText(kOGTTextInsertFailed).c_str());
+    return result;
+  }
+  if (recordSet_.AfterChange()) {
+    const bool moved = recordSet_.Last();
+    RefreshLists();
+    SyncLists(true);
+    if (moved) ShowCurrentRecord();
+  }
+  if (commit) CommitAfterChange();
+  return kVOk;
+}
+
+VResult OGTDBWindow::GatherUpdate(VRecord* record) {
+  newValues_.clear();
+  if (currentRecord_ == nullptr) return GatherRecord(record) ? kVOk : VResult(kVEnd);
+  // The replacements by (item, occurrence): a value, or none for an emptied field.
+  std::map<std::pair<int32_t, int32_t>, std::vector<uint8_t>> replaced;
+  int32_t highest[256] = {0};
+  bool any = false;
+  for (int32_t i = 0; i < ChildCount(); ++i) {
+    auto* field = dynamic_cast<OGTDBField*>(ChildAt(i));
+    if (field == nullptr || !field->IsBound() || field->ItemNumber() > 255) continue;
+    any = true;
+    if (!field->Changed()) continue;
+    const std::pair<int32_t, int32_t> at(field->ItemNumber(), field->Occurrence());
+    std::vector<uint8_t>& value = replaced[at];
+    value.clear();
+    if (field->Text().empty()) continue;
+    VRecord one;
+    if (!field->GatherValue(handle_, &one)) return kVBadValue;
+    VValueRef ref;
+    if (one.ValueRef(at.first, 1, &ref) != kVOk) return kVBadValue;
+    value.assign(ref.value, ref.value + ref.size);
+    newValues_[at] = value;
+    highest[at.first] = std::max(highest[at.first], at.second);
+  }
+  if (!any) return kVEnd;
+  // Every item in order: the values of the record, with the replaced ones in their places.
+  for (int32_t item = 1; item <= 255; ++item) {
+    const int32_t count = OGTDBValueCount(*currentRecord_, item);
+    const int32_t last = std::max(count, highest[item]);
+    for (int32_t occurrence = 1; occurrence <= last; ++occurrence) {
+      auto found = replaced.find({item, occurrence});
+      VResult added = kVOk;
+      if (found != replaced.end()) {
+        if (found->second.empty()) continue;
+        added = record->AddValue(item, found->second.data(),
+                                 static_cast<int32_t>(found->second.size()));
+      } else if (occurrence <= count) {
+        VValueRef ref;
+        added = currentRecord_->ValueRef(item, occurrence, &ref);
+        if (added == kVOk) added = record->AddValue(item, ref.value, ref.size);
+      }
+      if (added != kVOk) return added;
+    }
+  }
+  return kVOk;
+}
+
+VResult OGTDBWindow::UpdateRecord(bool commit) {
+  VRecord record;
+  VResult gathered = GatherUpdate(&record);
+  if (gathered == kVEnd) return kVOk;  // no field gave anything
+  VResult result = gathered;
+  if (result == kVOk) result = recordSet_.Update(recordSet_.Current(), record);
+  if (result != kVOk) {
+    // Long data gathered for the refused record goes again; the stored record's own stays.
+    if (gathered == kVOk && currentRecord_ == nullptr) {
+      ReleaseLongData(record, handle_);
+    } else if (gathered == kVOk) {
+      VRecord fresh;
+      for (const auto& [at, value] : newValues_) {
+        if (!value.empty())
+          (void)fresh.AddValue(at.first, value.data(), static_cast<int32_t>(value.size()));
+      }
+      ReleaseLongData(fresh, handle_);
+    }
+    ShowError(result, OGTText(kOGTTextUpdateFailed).c_str());
+    return result;
+  }
+  SetCurrentRecord(&record);
+  for (int32_t i = 0; i < ChildCount(); ++i) {
+    if (auto* list = dynamic_cast<OGTDBList*>(ChildAt(i))) list->RedrawRows();
+  }
+  if (commit) CommitAfterChange();
+  return kVOk;
+}
+
+VResult OGTDBWindow::DeleteRecord(bool commit, bool ask) {
+  if (ask && !AskYesNo(OGTText(kOGTTextDeleteRecord).c_str())) return kVOk;
+  VResult result = recordSet_.Delete(recordSet_.Current(), true);
+  if (result != kVOk) {
+    ShowError(result, OGTText(kOGTTextDeleteFailed).c_str());
+    return result;
+  }
+  if (recordSet_.AfterChange()) {
+    RefreshLists();
+    SyncLists(true);
+    ShowCurrentRecord();
+  }
+  if (commit) CommitAfterChange();
+  return kVOk;
+}
+
+VResult OGTDBWindow::CommitWork() {
+  SetBusyCursor(kBusyCursor);
+  VResult result = recordSet_.Commit();
+  RestoreCursor();
+  if (result != kVOk) ShowError(result, OGTText(kOGTTextCommitFailed).c_str());
+  return result;
+}
+
+VResult OGTDBWindow::CancelWork() {
+  SetBusyCursor(kBusyCursor);
+  VResult result = recordSet_.Cancel();
+  if (result == kVOk) {
+    // Records came back or went: the set is found again, so that it holds what the database
+    // holds now (a set made by hand has no statement and keeps its numbers).
+    if (!recordSet_.Statement().empty() && recordSet_.Find(nullptr) != kVOk) {
+      Log("...ERROR... OGTDBWindow::CancelWork the set could not be found again");
+    }
+    (void)recordSet_.AfterChange();  // the lists are refreshed in any case
+    RefreshLists();
+    SyncLists(true);
+    ShowCurrentRecord();
+  }
+  RestoreCursor();
+  if (result != kVOk) ShowError(result, OGTText(kOGTTextCancelFailed).c_str());
+  return result;
+}
+
+bool OGTDBWindow::MoveTo(int32_t index) {
+  if (!recordSet_.Goto(index)) return false;
+  SyncLists(true);
+  ShowCurrentRecord();
+  return true;
+}
+
+void OGTDBWindow::RetireAllChildren() {
+  std::vector<OGTItem*> retired;
+  while (ChildCount() > 0) {
+    OGTItem* child = ChildAt(ChildCount() - 1);
+    child->Hide();
+    RemoveChild(child);
+    retired.push_back(child);
+  }
+  OGTRunAfterEvent([retired] {
+    for (OGTItem* item : retired) delete item;
+  });
+}
+
+bool OGTDBWindow::CanClose() {
+  if (handle_ != nullptr && handle_->IsOpen()) CommitAfterChange();
+  return true;
 }

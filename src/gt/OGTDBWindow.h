@@ -8,8 +8,10 @@
 #pragma once
 
 #include <cstdint>
+#include <map>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "base/VBase.h"
@@ -81,6 +83,32 @@ class OGTDBWindow : public OGTWindow {
   // Puts the words of the find history's current entry into the unbound database fields.
   virtual bool ShowFindHistoryEntry();
 
+  // ---- editing ----
+  // Each shows its failure in its error box; a failed insert, update or delete leaves the set,
+  // the current index, the items and the database as they were. With commit, a successful change
+  // is committed, and a failing commit is shown too (a database without a transaction log has
+  // nothing to commit, which is no failure).
+  //
+  // Makes a record from the database fields and adds it to the file and the set; it is then shown
+  // as the last record. Nothing happens when no field gives a value.
+  virtual VResult InsertRecord(bool commit);
+  // Replaces the current record: the values the form's fields show are replaced by what they hold
+  // now (an emptied field removes its value); every other value of the record stays as it is.
+  virtual VResult UpdateRecord(bool commit);
+  // Deletes the current record (after asking, with ask) and takes it out of the set.
+  virtual VResult DeleteRecord(bool commit, bool ask);
+  virtual VResult CommitWork();
+  // Undoes every change since the last commit; the form then shows the records as they are.
+  virtual VResult CancelWork();
+  // Moves to another record of the set; when the index changed, the lists follow and the record
+  // shows. Answers whether it changed.
+  virtual bool MoveTo(int32_t index);
+  // Takes every item out of the window now and deletes them once the current event has been
+  // handled (an item's own script may be running).
+  void RetireAllChildren();
+  // Commits what is open before the window goes; a failing commit is shown.
+  bool CanClose() override;
+
   // The find words: the words the last field find looked for.
   void AddFindWord(std::string word) { findWords_.push_back(std::move(word)); }
   void ClearFindWords() { findWords_.clear(); }
@@ -109,6 +137,11 @@ class OGTDBWindow : public OGTWindow {
   void OnListSelection(OGTItem* list);
   void OnHistorySelection(OGTItem* list);
   void OnHistoryActivation(OGTItem* list);
+  // Commits after a change; a failure other than the missing transaction log is shown.
+  void CommitAfterChange();
+  // The record an update stores: the current record with the changed fields' values replaced.
+  // kVOk, or the failure of a field whose text gives no value.
+  VResult GatherUpdate(VRecord* record);
 
   OGTDBApp* app_ = nullptr;
   VDBHandle* handle_ = nullptr;
@@ -119,4 +152,6 @@ class OGTDBWindow : public OGTWindow {
   OvRecHistory recHistory_;
   std::vector<std::string> findWords_;
   int32_t showFailures_ = 0;
+  // The values the last update gathered, by (item, occurrence).
+  std::map<std::pair<int32_t, int32_t>, std::vector<uint8_t>> newValues_;
 };

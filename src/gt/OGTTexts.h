@@ -28,6 +28,12 @@ enum OGTTextId : size_t {
   kOGTTextDeleteEntry,    // question before a record-set history entry is deleted
   kOGTTextFindFailed,     // error box of a failed find
   kOGTTextInternalError,  // error box of a failure that reached the event loop
+  kOGTTextInsertFailed,   // error boxes of the editing commands
+  kOGTTextUpdateFailed,
+  kOGTTextDeleteFailed,
+  kOGTTextCommitFailed,
+  kOGTTextCancelFailed,
+  kOGTTextDeleteRecord,  // question before a record is deleted
 };
 
 const std::string& OGTText(OGTTextId id);

@@ -131,6 +131,31 @@ void OvScript::Dispatch(OvCommand command, std::string_view list) {
     case OvCommand::kExecSubFind:
       ExecSubFind(list);
       return;
+    case OvCommand::kInsertRec:
+    case OvCommand::kUpdateRec:
+    case OvCommand::kDeleteRec:
+    case OvCommand::kCommitWork:
+    case OvCommand::kCancelWork:
+      EditRecord(command, list);
+      return;
+    case OvCommand::kSelectIdx:
+      SelectIdx(list);
+      return;
+    case OvCommand::kShowForm:
+      ShowForm(list);
+      return;
+    case OvCommand::kPlaySound:
+      PlaySound(list);
+      return;
+    case OvCommand::kSetEnable:
+      SetEnable(list);
+      return;
+    case OvCommand::kSetVisible:
+      SetVisible(list);
+      return;
+    case OvCommand::kFieldEdit:
+      FieldEdit(list);
+      return;
     default:
       break;
   }
@@ -138,38 +163,6 @@ void OvScript::Dispatch(OvCommand command, std::string_view list) {
   bool wellFormed = false;
   const char* name = "";
   switch (command) {
-    case OvCommand::kInsertRec:
-      wellFormed = Parses<OvEditRecParams>(list, false);
-      name = "@InsertRec";
-      break;
-    case OvCommand::kUpdateRec:
-      wellFormed = Parses<OvEditRecParams>(list, false);
-      name = "@UpdateRec";
-      break;
-    case OvCommand::kDeleteRec:
-      wellFormed = Parses<OvEditRecParams>(list, true);
-      name = "@DeleteRec";
-      break;
-    case OvCommand::kCommitWork:
-      wellFormed = OvParseEmptyParams(list);
-      name = "@CommitWork";
-      break;
-    case OvCommand::kCancelWork:
-      wellFormed = OvParseEmptyParams(list);
-      name = "@CancelWork";
-      break;
-    case OvCommand::kSelectIdx:
-      wellFormed = Parses<OvSelectIdxParams>(list);
-      name = "@SelectIdx";
-      break;
-    case OvCommand::kShowForm:
-      wellFormed = Parses<OvShowFormParams>(list);
-      name = "@ShowForm";
-      break;
-    case OvCommand::kPlaySound:
-      wellFormed = Parses<OvPlaySoundParams>(list);
-      name = "@PlaySound";
-      break;
     case OvCommand::kCreateDB:
       wellFormed = Parses<OvCreateDBParams>(list);
       name = "@CreateDB";
@@ -182,21 +175,9 @@ void OvScript::Dispatch(OvCommand command, std::string_view list) {
       wellFormed = Parses<OvDataOutputParams>(list);
       name = "@DataOutput";
       break;
-    case OvCommand::kSetEnable:
-      wellFormed = Parses<OvSetEnableParams>(list);
-      name = "@SetEnable";
-      break;
-    case OvCommand::kSetVisible:
-      wellFormed = Parses<OvSetVisibleParams>(list);
-      name = "@SetVisible";
-      break;
     case OvCommand::kSelectFindWord:
       wellFormed = Parses<OvSelectFindWordParams>(list);
       name = "@SelectFindWord";
-      break;
-    case OvCommand::kFieldEdit:
-      wellFormed = Parses<OvFieldEditParams>(list);
-      name = "@FieldEdit";
       break;
     default:
       return;
@@ -261,6 +242,9 @@ void OvScript::Quit(std::string_view list) {
   if (!OvParseParams(list, &params)) return;
   // "Save" and "Commit" are accepted and change nothing.
   OvScriptApp* app = app_;
+  // What is open is committed before the application goes, as a close of the database would; a
+  // failing commit is shown.
+  (void)window_->CanClose();
   app_ = nullptr;
   window_ = nullptr;
   app->Quit();

@@ -21,6 +21,8 @@ class OvScriptApp {
   virtual VDBHandle* DBHandle() const = 0;
   // Closes this running application; its windows go once the current event has been handled.
   virtual void Quit() = 0;
+  // Shows a form of the application in a window of its own (an open one comes to the front).
+  virtual void ShowForm(const char* formName) = 0;
 };
 
 // The commands, by their dispatch code.
@@ -84,6 +86,13 @@ class OvScript {
   void ExecFind(std::string_view list);
   void ExecFieldFind(std::string_view list);
   void ExecSubFind(std::string_view list);
+  void EditRecord(OvCommand command, std::string_view list);
+  void SelectIdx(std::string_view list);
+  void ShowForm(std::string_view list);
+  void PlaySound(std::string_view list);
+  void SetEnable(std::string_view list);
+  void SetVisible(std::string_view list);
+  void FieldEdit(std::string_view list);
 
   OvScriptApp* app_;
   OGTDBWindow* window_;

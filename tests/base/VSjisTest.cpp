@@ -192,6 +192,31 @@ TEST(CodePage, BytesThatDoNotConvertAreReplaced) {
   EXPECT_EQ(VUtf8ToSjis("\xFFx"), "?x");
 }
 
+TEST(CodePage, ExactConversionsStopWhereAByteDoesNotConvert) {
+  std::string out;
+  size_t at = 99;
+  EXPECT_TRUE(VUtf8ToSjisExact("a東京", &out, &at));
+  EXPECT_EQ(out, "a\x93\x8C\x8B\x9E");
+  const std::string sjis = out;
+  EXPECT_TRUE(VSjisToUtf8Exact(sjis, &out, &at));
+  EXPECT_EQ(out, "a東京");
+  // Broken UTF-8, a character without a Shift-JIS form, a sequence cut off at the end.
+  EXPECT_FALSE(VUtf8ToSjisExact("ab\x93\x8C", &out, &at));
+  EXPECT_EQ(at, 2u);
+  EXPECT_EQ(out, "ab");
+  EXPECT_FALSE(VUtf8ToSjisExact("東\xF0\x9F\x98\x80", &out, &at));
+  EXPECT_EQ(at, 3u);
+  EXPECT_FALSE(VUtf8ToSjisExact("xy\xE3\x81", &out, &at));
+  EXPECT_EQ(at, 2u);
+  // Shift-JIS: a lone lead byte at the end, a byte that begins nothing.
+  EXPECT_FALSE(VSjisToUtf8Exact("abc\x82", &out, &at));
+  EXPECT_EQ(at, 3u);
+  EXPECT_FALSE(VSjisToUtf8Exact("\x82\xA0\x80", &out, &at));
+  EXPECT_EQ(at, 2u);
+  EXPECT_TRUE(VSjisToUtf8Exact("", &out, &at));
+  EXPECT_EQ(out, "");
+}
+
 TEST(Messages, TablesHoldShiftJisBytes) {
   VMessageTable table({"エラー：", "データベースを開けませんでした。"});
   EXPECT_EQ(table[0], "\x83\x47\x83\x89\x81\x5B\x81\x46");

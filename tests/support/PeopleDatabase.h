@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <memory>
 #include <string>
 #include <vector>
@@ -12,7 +13,9 @@
 #include "Sjis.h"
 #include "db/engine/VBSBoss.h"
 #include "db/engine/VDBHandle.h"
+#include "db/schema/VConfig.h"
 #include "db/schema/VRecord.h"
+#include "db/schema/VSchema.h"
 #include "db/schema/VValue.h"
 
 // File 1 "people": 1 name (String), 2 age (Number), 3 city (String), 4 tag (String, several
@@ -48,9 +51,13 @@ class PeopleDatabase {
  public:
   // Makes the database described by the configuration at configPath (in the current directory by
   // default) and keeps the engine open for more records.
-  explicit PeopleDatabase(const std::string& configPath = "./Varnex.conf")
+  // With transactionLog the configuration written back switches the log on for every engine
+  // made on it later.
+  explicit PeopleDatabase(const std::string& configPath = "./Varnex.conf",
+                          bool transactionLog = false)
       : engine_(std::make_unique<VBSBoss>(configPath)),
         handle_(std::make_unique<VDBHandle>(engine_.get())) {
+    if (transactionLog) engine_->Config()->MainSection()->SetTransactionLog(true, true);
     EXPECT_EQ(handle_->CreateDatabase("people", "test"), kVOk);
     EXPECT_EQ(handle_->Open(), kVOk);
     EXPECT_EQ(handle_->CreateFiles(kPeopleSchema), kVOk);
@@ -71,6 +78,13 @@ class PeopleDatabase {
     add(3, kVTypeString, person.city);
     for (const std::string& tag : person.tags) add(4, kVTypeString, tag);
     return record;
+  }
+
+  // The description of file 1, for the integrity check.
+  static VSch_DBFile* FileSchema() {
+    static std::unique_ptr<VSchema> schema =
+        ReadSchema(kPeopleSchema, static_cast<int64_t>(std::strlen(kPeopleSchema)));
+    return static_cast<VSch_DB&>(*schema).FileAt(0);
   }
 
   uint32_t Insert(const Person& person) { return Insert(Record(person)); }

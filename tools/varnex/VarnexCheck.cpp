@@ -56,7 +56,7 @@ void VarnexTool::CmdCheck(const VarnexArgs& args) {
     if (e.status == kUsage) throw;
     problem("the data dictionary cannot be read: " + e.message);
   } catch (const VFailure& failure) {
-    problem("the data dictionary cannot be read: fatal storage error " +
+    problem("the data dictionary cannot be read: the engine failed: " +
             VarnexExplain(static_cast<VResult>(failure.Code())));
   }
   // The check reads the files itself from here on; the engine only read the dictionary, so its

@@ -4,9 +4,12 @@
 
 #include "VarnexResults.h"
 #include "VarnexTool.h"
+#include "base/VSjis.h"
+#include "base/VStream.h"
 #include "db/engine/VDBHandle.h"
 #include "db/schema/VRecord.h"
 #include "db/schema/VSchema.h"
+#include "db/schema/VVDD.h"
 #include "db/schema/VVM.h"
 
 namespace {
@@ -26,6 +29,24 @@ uint32_t LimitOption(const VarnexArgs& args) {
 }
 
 }  // namespace
+
+bool VarnexIsBinaryType(int type) {
+  switch (type) {
+    case kVTypeBinary:
+    case kVTypePacket:
+    case kVTypeFile:
+    case kVTypeMacFile:
+    case kVTypePDF:
+    case kVTypeJPEG:
+    case kVTypeGIF:
+    case kVTypePNG:
+    case kVTypePICT:
+    case kVTypeBMP:
+      return true;
+    default:
+      return false;
+  }
+}
 
 uint32_t VarnexTool::RecordNumber(const std::string& arg) const {
   const bool digits =
@@ -51,21 +72,45 @@ std::vector<VarnexColumn> VarnexTool::RecordColumns(const VSch_DBFile& schema,
   return columns;
 }
 
-std::vector<std::string> VarnexTool::ValueTexts(const VRecord& record, int item) const {
+std::vector<std::string> VarnexTool::ValueTexts(const VRecord& record, int item,
+                                                VarnexLongData longData) const {
   std::vector<std::string> texts;
   const int32_t count = record.OccurrenceCount(item);
   std::vector<uint8_t>& buffer = textBuffer_;
+  const std::string where = "item " + std::to_string(item);
   for (int32_t occurrence = 1; occurrence <= count; ++occurrence) {
-    const int32_t type = record.ValueType(item, occurrence);
-    if (VIsLongType(type)) {
-      texts.push_back("<" + std::to_string(record.ValueLength(item, occurrence)) + " bytes>");
-      continue;
+    VValueRef ref;
+    Check(record.ValueRef(item, occurrence, &ref), where);
+    const std::string_view bytes(reinterpret_cast<const char*>(ref.bytes), ref.length);
+    if (VIsLongType(ref.type)) {
+      if (longData == VarnexLongData::kNone) continue;
+      if (longData == VarnexLongData::kSize) {
+        texts.push_back("<" + std::to_string(record.ValueLength(item, occurrence)) + " bytes>");
+        continue;
+      }
+      // The data in full: written under a conversion of no width, it is fetched whole.
+      VDMemStream data;
+      VConversion whole;
+      whole.type = ref.type;
+      Check(VVM::Instance().WriteValue(ref.type, whole, data, ref.value, handle_.get()), where);
+      const std::string_view fetched(reinterpret_cast<const char*>(data.Data()),
+                                     static_cast<size_t>(data.Size()));
+      texts.push_back(VarnexIsBinaryType(ref.type) ? VarnexBase64(fetched) : std::string(fetched));
+    } else if (ref.type == kVTypeFlag) {
+      // Every reader takes a Flag byte other than 0 as on.
+      texts.emplace_back(ref.length > 0 && ref.bytes[0] != 0 ? "1" : "0");
+    } else if (ref.type == kVTypeChar) {
+      // The zero byte is what an empty text stores.
+      texts.emplace_back(ref.length > 0 && ref.bytes[0] != 0 ? std::string(bytes) : std::string());
+    } else if (VarnexIsBinaryType(ref.type)) {
+      texts.push_back(VarnexBase64(bytes));
+    } else {
+      if (buffer.empty()) buffer.resize(kTextBuffer);
+      int32_t length = 0;
+      Check(record.ValueText(item, occurrence, buffer.data(), kTextBuffer, &length, handle_.get()),
+            where);
+      texts.emplace_back(reinterpret_cast<const char*>(buffer.data()), static_cast<size_t>(length));
     }
-    if (buffer.empty()) buffer.resize(kTextBuffer);
-    int32_t length = 0;
-    Check(record.ValueText(item, occurrence, buffer.data(), kTextBuffer, &length, handle_.get()),
-          "item " + std::to_string(item));
-    texts.emplace_back(reinterpret_cast<const char*>(buffer.data()), static_cast<size_t>(length));
   }
   return texts;
 }
@@ -78,19 +123,42 @@ std::vector<VarnexCell> VarnexTool::RecordCells(uint32_t r, const VRecord& recor
   return cells;
 }
 
-void VarnexTool::AddValueText(const VSch_DBFile& schema, int item, const std::string& sjis,
+void VarnexTool::AddValueText(const VSch_DBFile& schema, int item, const std::string& text,
                               VRecord* record, const std::string& where) const {
   const VSch_DBItem* desc = schema.ItemByNumber(item);
   const int type = desc ? desc->Type() : kVTypeString;
-  const VResult result =
-      record->SetValueFromText(item, type, reinterpret_cast<const uint8_t*>(sjis.data()),
-                               static_cast<int32_t>(sjis.size()), handle_.get());
-  if (result != kVOk) {
-    const char* name = "?";
-    VVM::Instance().TypeName(type, &name);
-    throw VarnexError{kFailed,
-                      where + "(" + name + ") value \"" + sjis + "\": " + VarnexExplain(result)};
+  const char* name = "?";
+  VVM::Instance().TypeName(type, &name);
+  const std::string what = where + "(" + name + ") value \"";
+  std::string bytes = text;
+  if (VarnexIsBinaryType(type) && !VarnexFromBase64(text, &bytes)) {
+    throw VarnexError{kFailed, what + VarnexShowBytes(text) + "\": not base64"};
   }
+  VResult result = kVOk;
+  if (bytes.empty() && (type == kVTypeBinary || VHasWideLength(type))) {
+    // Reading these types needs a width, which an empty value does not give: the empty value is
+    // made here (a zero length byte, or a zero 16-bit length).
+    const uint8_t empty[3] = {static_cast<uint8_t>(type), 0, 0};
+    result = record->AddValue(item, empty, VHasWideLength(type) ? 3 : 2);
+  } else {
+    result = record->SetValueFromText(item, type, reinterpret_cast<const uint8_t*>(bytes.data()),
+                                      static_cast<int32_t>(bytes.size()), handle_.get());
+  }
+  if (result == kVOk) return;
+  std::string shown = VarnexIsBinaryType(type) ? VarnexShowBytes(text) : text;
+  if (shown.size() > 80) {
+    // A long value is shown by its start, cut between characters.
+    size_t cut = 60;
+    while (!VIsCharBoundary(reinterpret_cast<const uint8_t*>(shown.data()), shown.size(), cut)) {
+      --cut;
+    }
+    shown = shown.substr(0, cut) + "...";
+  }
+  std::string why = VarnexExplain(result);
+  if (type == kVTypeFlag && result == kVBadValue) {
+    why += " (a Flag is true, TRUE, false, FALSE, a number, or empty for off)";
+  }
+  throw VarnexError{kFailed, what + shown + "\": " + why};
 }
 
 void VarnexTool::Assign(const VSch_DBFile& schema, const std::vector<std::string>& words,
@@ -179,7 +247,8 @@ void VarnexTool::CmdFind(const VarnexArgs& args) {
   const uint32_t limit = LimitOption(args);
   int32_t set = 0;
   uint32_t size = 0;
-  Check(handle_->MakeSet(fid, In(args.At(1)), &set, &size), "find");
+  const std::string statement = In(args.At(1));
+  CheckStatement(handle_->MakeSet(fid, statement, &set, &size), "find", schema, statement);
   VResult result = kVOk;
   if (auto sort = args.Option("--sort")) result = handle_->SortSet(fid, set, In(*sort));
   if (result == kVOk) {
@@ -201,18 +270,30 @@ void VarnexTool::CmdCount(const VarnexArgs& args) {
   const int32_t fid = FileId(args.At(0));
   uint32_t count = 0;
   uint32_t first = 0;
-  Check(handle_->CountRecords(fid, In(args.At(1)), &count, &first), "count");
+  const std::string statement = In(args.At(1));
+  CheckStatement(handle_->CountRecords(fid, statement, &count, &first), "count", Schema(fid),
+                 statement);
   Say(std::to_string(count));
 }
 
 void VarnexTool::CmdKeys(const VarnexArgs& args) {
   if (args.Count() < 2 || args.Count() > 3) Usage("keys FID KID [FROM] [--limit N]");
   const int32_t fid = FileId(args.At(0));
-  const int key = KeyId(Schema(fid), args.At(1));
+  const VSch_DBFile& schema = Schema(fid);
+  const int key = KeyId(schema, args.At(1));
+  const VSch_DBKey* desc = schema.KeyByNumber(key);
+  // The values of a one-part Flag or Binary key are written as the values of such items are.
+  const int type = desc != nullptr && desc->PartCount() == 1 ? desc->Type() : kVTypeString;
   const uint32_t limit = LimitOption(args);
+  std::string from = args.Count() == 3 ? In(args.At(2)) : std::string();
+  if (type == kVTypeFlag && !from.empty()) {
+    from.assign(1, static_cast<char>(
+                       VFlagOperand(reinterpret_cast<const uint8_t*>(from.data()), from.size())));
+  } else if (type == kVTypeBinary && !VarnexFromBase64(std::string(from), &from)) {
+    throw VarnexError{kUsage, "the key's values are base64: " + args.At(2)};
+  }
   int32_t sequence = 0;
-  VResult result =
-      handle_->KeyLocate(fid, key, args.Count() == 3 ? In(args.At(2)) : std::string(), &sequence);
+  VResult result = handle_->KeyLocate(fid, key, from, &sequence);
   out_->Begin({{"value", "value", false}, {"count", "count", true}, {"records", "records", false}});
   if (result == kVEnd) {
     out_->End();
@@ -225,6 +306,8 @@ void VarnexTool::CmdKeys(const VarnexArgs& args) {
        n < limit && (result = handle_->KeyRead(fid, sequence, &value, &records)) == kVOk; ++n) {
     VarnexCell numbers;
     for (uint32_t r : records) numbers.push_back(std::to_string(r));
+    if (type == kVTypeFlag) value = !value.empty() && value[0] != 0 ? "1" : "0";
+    if (type == kVTypeBinary) value = VarnexBase64(value);
     out_->Row({{value}, {std::to_string(records.size())}, numbers});
   }
   out_->End();

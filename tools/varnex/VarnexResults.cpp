@@ -1,122 +1,88 @@
 #include "VarnexResults.h"
 
-#include <iterator>
+#include <cstdint>
+
+#include "base/VSjis.h"
+#include "db/engine/VCodeTexts.h"
+#include "db/schema/VSchema.h"
 
 namespace {
 
-struct Explanation {
-  VResult code;
-  const char* text;
-};
+// The number written by ASCII digits only; 0 for anything else (as the engine reads a name).
+int32_t NameNumber(std::string_view name) {
+  int64_t number = 0;
+  for (char c : name) {
+    if (!VIsDigit(static_cast<uint8_t>(c))) return 0;
+    number = number * 10 + (c - '0');
+    if (number > INT32_MAX) return 0;
+  }
+  return static_cast<int32_t>(number);
+}
 
-// Where one number has two meanings in different layers, the text covers both.
-constexpr Explanation kExplanations[] = {
-    {-1, "fatal storage error; the database stopped (see the debug log)"},
-    {-10, "file not open"},
-    {-11, "file already open"},
-    {-12, "file is locked by another process"},
-    {-13, "invalid path"},
-    {-16, "parent directory missing"},
-    {-17, "cannot create directory"},
-    {-18, "cannot remove directory (it may hold the working directory or the configuration)"},
-    {-20, "cannot create file"},
-    {-21, "cannot delete file"},
-    {-22, "cannot open file"},
-    {-25, "cannot rename file"},
-    {-26, "seek failed"},
-    {-28, "read failed"},
-    {-29, "write failed"},
-    {-30, "cannot get file size"},
-    {-31, "cannot set file size"},
-    {-32, "no source"},
-    {-34, "configuration file missing"},
-    {-35, "not a block file"},
-    {-36, "block number out of range"},
-    {-37, "index file directory block is damaged"},
-    {-38, "backup file does not fit the record files"},
-    {-101, "value already taken in a unique key"},
-    {-102, "key tree empty or broken"},
-    {-103, "key value not present"},
-    {-104, "record not in the key value's list"},
-    {-105, "nothing at or after the value"},
-    {-201, "record not found"},
-    {-203, "record number already in use"},
-    {-204, "record not found (delete)"},
-    {-205, "record not found (update)"},
-    {-206, "empty record"},
-    {-207, "an item already holds 255 values"},
-    {-208, "no room for the record"},
-    {-209, "record is malformed"},
-    {-210, "value does not fit its type"},
-    {-212, "item not readable"},
-    {-214, "buffer too small"},
-    {-230, "key tree or record map is broken"},
-    {-231, "record-map node missing"},
-    {-301, "format text does not compile"},
-    {-302, "conversion does not apply to this type"},
-    {-303, "width exceeds the type's limit"},
-    {-401, "already open (or open when it must be closed)"},
-    {-410, "index file missing"},
-    {-411, "data file missing"},
-    {-501, "not open"},
-    {-502, "key not open (or already open)"},
-    {-503, "no such key"},
-    {-504, "record held by another user"},
-    {-506, "no such set or sequence"},
-    {-510, "file is read-only"},
-    {-511, "no value type has this code"},
-    {-512, "record too long"},
-    {-513, "record files already exist"},
-    {-520, "long data needs the database"},
-    {-521, "long data missing"},
-    {-522, "long data identifiers used up"},
-    {-601, "damaged long-data piece"},
-    {-1104, "schema: bad statement"},
-    {-1105, "schema: bad database property"},
-    {-1106, "schema: bad file property"},
-    {-1107, "schema: bad item property or type"},
-    {-1108, "schema: bad key property or type"},
-    {-1109, "schema: item or key before any file"},
-    {-1110, "schema: property does not begin with a letter"},
-    {-1111, "schema: missing or bad property value"},
-    {-1112, "schema: key of more than five items"},
-    {-1113, "schema: text too long"},
-    {-1207, "sort names an unknown item"},
-    {-1209, "sort description empty or invalid"},
-    {-2000, "schema is neither a database nor a file"},
-    {-2110, "answer lacks the record or set"},
-    {-2111, "insert: no record"},
-    {-2113, "update: no record"},
-    {-2114, "query statement does not make a set"},
-    {-2115, "query statement cannot be counted"},
-    {-2116, "value missing"},
-    {-2117, "value missing"},
-    {-2119, "sort description missing"},
-    {-2120, "answer lacks the count or record"},
-    {-2121, "position outside the set"},
-    {-2133, "no such set"},
-    {-2140, "unknown command"},
-    {-2143, "file or system file not available (for commit and cancel: no transaction log)"},
-    {-2144, "record too long for its file"},
-    {-2145, "database stopped after a fatal error; reopen it"},
-    {-2151, "value file answer incomplete"},
-    {-2152, "value file answer incomplete"},
-    {-2155, "value file answer incomplete"},
-    {-2156, "value file answer incomplete"},
-    {-2163, "no such user"},
-    {-2173, "schema refused: does not parse, is not one file, or the file number is taken"},
-    {-2174, "no such file in the dictionary"},
-    {-2181, "record has no items"},
-    {-2182, "no item at that position"},
-    {-2183, "item has no values"},
-    {-2184, "no value at that occurrence"},
-};
+// Why a reference names nothing, or empty when it names a key or an item.
+std::string Unresolved(const VSch_DBFile& schema, std::string_view reference) {
+  std::string_view name = reference;
+  char letter = 0;
+  if (name.size() >= 2 && name[1] == ':') {
+    const char mark = static_cast<char>(VToUpper(static_cast<uint8_t>(name[0])));
+    letter = mark == 'I' || mark == 'K' ? mark : 0;
+    name.remove_prefix(2);
+  }
+  const std::string title = "file " + std::to_string(schema.Number()) + " (" + schema.Name() + ")";
+  const std::string shown = "[" + std::string(reference) + "]";
+  if (const int32_t number = NameNumber(name); number > 0) {
+    if (letter == 'I') {
+      if (schema.ItemByNumber(number) != nullptr) return "";
+      return shown + " names item " + std::to_string(number) + ", which " + title +
+             " does not have";
+    }
+    if (schema.KeyByNumber(number) != nullptr) return "";
+    std::string text =
+        shown + " names key " + std::to_string(number) + ", which " + title + " does not have";
+    if (letter == 0 && schema.ItemByNumber(number) != nullptr) {
+      text += " (item " + std::to_string(number) + " is [I:" + std::to_string(number) + "])";
+    }
+    return text;
+  }
+  const std::string text(name);
+  if (letter != 'I' && schema.KeyNumberByName(text) > 0) return "";
+  if (letter != 'K' && schema.ItemNumberByName(text) > 0) return "";
+  const char* what = letter == 'I' ? "no item" : letter == 'K' ? "no key" : "no key and no item";
+  return shown + " names " + what + " of " + title;
+}
 
 }  // namespace
 
-std::string VarnexExplain(VResult code) {
-  for (const Explanation& e : kExplanations) {
-    if (e.code == code) return std::to_string(code) + " " + e.text;
+std::string VarnexExplain(VResult code) { return VExplainCode(code); }
+
+std::string VarnexStatementHint(const VSch_DBFile& schema, std::string_view statement) {
+  const auto* p = reinterpret_cast<const uint8_t*>(statement.data());
+  const size_t n = statement.size();
+  for (size_t i = 0; i < n;) {
+    const uint8_t c = p[i];
+    if (c == '"' || c == '\'') {
+      // A quoted value: its brackets are text (a doubled quote stays inside).
+      for (++i; i < n; i += VCharLength(p, n, i)) {
+        if (p[i] != c) continue;
+        if (i + 1 < n && p[i + 1] == c) {
+          ++i;
+          continue;
+        }
+        break;
+      }
+      ++i;
+      continue;
+    }
+    if (c != '[') {
+      i += VCharLength(p, n, i);
+      continue;
+    }
+    size_t end = i + 1;
+    while (end < n && p[end] != ']') end += VCharLength(p, n, end);
+    if (end >= n) return "";
+    const std::string why = Unresolved(schema, statement.substr(i + 1, end - i - 1));
+    if (!why.empty()) return why;
+    i = end + 1;
   }
-  return std::to_string(code);
+  return "";
 }

@@ -18,6 +18,7 @@
 #include "db/engine/VEngineCodes.h"
 #include "db/schema/VConfig.h"
 #include "db/schema/VSchema.h"
+#include "db/store/VDBCodes.h"
 
 namespace {
 
@@ -38,12 +39,14 @@ constexpr const char* kHelp =
     "  count FID STATEMENT              count the records of a statement\n"
     "  keys FID KID [FROM] [--limit N]  walk a key: value, count, record numbers\n"
     "  import FID FILE [--format FORMATTEXT] [--item-term T] [--repeat-term T]\n"
-    "         [--record-term T] [--items LIST]\n"
+    "         [--record-term T] [--items LIST] [--encoding utf-8|cp932]\n"
     "  export FID [STATEMENT] [--items LIST] [--item-term T] [--repeat-term T]\n"
-    "         [--record-term T]\n"
+    "         [--record-term T] [--encoding utf-8|cp932] [--no-long-data]\n"
     "  check [FID...]                   integrity check (read-only)\n"
     "  shell                            commands from standard input; commit, cancel, quit\n"
-    "FID, ITEM and KID are numbers or names.\n";
+    "FID, ITEM and KID are numbers or names. Arguments and files are UTF-8 (--raw: Shift-JIS\n"
+    "bytes as they are); Flag values are 1 or 0 (true, false and numbers are read too); Binary,\n"
+    "Packet and binary long data are base64.\n";
 
 bool IsDigits(const std::string& text) {
   return !text.empty() &&
@@ -177,7 +180,7 @@ int VarnexTool::Run(const std::vector<std::string>& words) {
       return kOk;
     } catch (const VFailure& failure) {
       throw VarnexError{
-          kFailed, "fatal storage error " + VarnexExplain(static_cast<VResult>(failure.Code()))};
+          kFailed, "the engine failed: " + VarnexExplain(static_cast<VResult>(failure.Code()))};
     }
   } catch (const VarnexError& e) {
     std::fprintf(errFile_, "varnex: %s\n", Out(e.message).c_str());
@@ -197,7 +200,7 @@ void VarnexTool::Dispatch(const std::string& command, const std::vector<std::str
   std::vector<std::string> words(all.begin() + 1, all.end());
   static const std::set<std::string> kNone;
   static const std::set<std::string> kTermOptions = {"--item-term", "--repeat-term",
-                                                     "--record-term", "--items"};
+                                                     "--record-term", "--items", "--encoding"};
   if (command == "create") return CmdCreate(VarnexArgs(words, {"--name", "--desc"}, kNone));
   if (command == "erase") return CmdErase(VarnexArgs(words, kNone, {"--yes"}));
   if (command == "info") return CmdInfo(VarnexArgs(words, kNone, kNone));
@@ -218,7 +221,7 @@ void VarnexTool::Dispatch(const std::string& command, const std::vector<std::str
     options.insert("--format");
     return CmdImport(VarnexArgs(words, options, kNone));
   }
-  if (command == "export") return CmdExport(VarnexArgs(words, kTermOptions, kNone));
+  if (command == "export") return CmdExport(VarnexArgs(words, kTermOptions, {"--no-long-data"}));
   if (command == "check") return CmdCheck(VarnexArgs(words, kNone, kNone));
   if (command == "shell" && !shell_) return CmdShell(VarnexArgs(words, kNone, kNone));
   if (shell_ && (command == "commit" || command == "cancel")) {
@@ -306,6 +309,17 @@ void VarnexTool::Check(VResult result, const std::string& what) const {
   throw VarnexError{kFailed, what + ": " + VarnexExplain(result)};
 }
 
+void VarnexTool::CheckStatement(VResult result, const std::string& what, const VSch_DBFile& schema,
+                                const std::string& statement) const {
+  if (result == kVOk) return;
+  std::string message = what + ": " + VarnexExplain(result);
+  if (result == kVStatementFailed || result == kVCountFailed) {
+    const std::string hint = VarnexStatementHint(schema, statement);
+    if (!hint.empty()) message += ": " + hint;
+  }
+  throw VarnexError{kFailed, message};
+}
+
 void VarnexTool::EndChange(bool succeeded) {
   changing_ = false;
   if (shell_ || handle_ == nullptr || !handle_->IsOpen()) return;
@@ -329,7 +343,22 @@ void VarnexTool::EndChange(bool succeeded) {
 
 // ---- text ----
 
-std::string VarnexTool::In(const std::string& arg) const { return raw_ ? arg : VUtf8ToSjis(arg); }
+std::string VarnexTool::In(const std::string& arg) const {
+  if (raw_) return arg;
+  std::string sjis;
+  VarnexBadText bad;
+  if (VarnexToSjis(arg, VarnexEncoding::kUtf8, &sjis, &bad)) return sjis;
+  // What converted is shown as text, the rest as byte escapes (it may not be text at all).
+  const bool broken = bad.what.find("UTF-8") != std::string::npos;
+  throw VarnexError{
+      kUsage, "the argument \"" + sjis + VarnexShowBytes(arg.substr(bad.offset)) +
+                  "\" is refused: at its byte " + std::to_string(bad.offset + 1) + ", " + bad.what +
+                  (broken ? " (give --raw to pass Shift-JIS bytes as they are)" : "")};
+}
+
+std::string VarnexTool::Shown(const std::string& arg) const {
+  return raw_ ? arg : VUtf8ToSjis(arg);
+}
 
 std::string VarnexTool::Out(const std::string& sjis) const {
   return raw_ ? sjis : VSjisToUtf8(sjis);
@@ -440,45 +469,13 @@ void VarnexTool::CmdErase(const VarnexArgs& args) {
   Say("erased the database");
 }
 
-void VarnexTool::CmdInfo(const VarnexArgs& args) {
-  if (args.Count() != 0) Usage("info");
-  OpenDatabase();
-  std::string name;
-  std::string desc;
-  std::vector<uint32_t> files;
-  Check(handle_->GetInfo(&name, &desc, &files), "info");
-  Say("database: " + name);
-  Say("description: " + desc);
-  for (uint32_t number : files) {
-    const int32_t fid = static_cast<int32_t>(number);
-    const VSch_DBFile& schema = Schema(fid);
-    uint32_t count = 0;
-    uint32_t first = 0;
-    uint32_t last = 0;
-    Check(handle_->CountRecords(fid, "all", &count, &first), "file " + std::to_string(fid));
-    Check(handle_->MaxRNbr(fid, &last), "file " + std::to_string(fid));
-    Say("file " + std::to_string(fid) + " \"" + schema.Name() + "\" label \"" +
-        schema.StorageName() + "\": " + std::to_string(count) + " records, last record " +
-        std::to_string(last));
-    for (int k = 0; k < schema.KeyCount(); ++k) {
-      const VSch_DBKey& key = *schema.KeyAt(k);
-      std::string parts;
-      for (int p = 0; p < key.PartCount(); ++p) {
-        parts += (p ? " + [" : "[") + std::to_string(key.PartAt(p)->Number()) + "]";
-      }
-      Say("  key " + std::to_string(key.Number()) + " \"" + key.Name() + "\" " + key.TypeText() +
-          " " + (parts.empty() ? "NONE" : parts));
-    }
-  }
-}
-
 void VarnexTool::CmdAddFile(const VarnexArgs& args) {
   if (args.Count() == 0) Usage("addfile SCHEMA...");
   OpenDatabase();
   changing_ = true;
   for (const std::string& path : args.Words()) {
     std::ifstream in(path, std::ios::binary);
-    if (!in) throw VarnexError{kFailed, "cannot read " + path + ": " + std::strerror(errno)};
+    if (!in) throw VarnexError{kFailed, "cannot read " + Shown(path) + ": " + std::strerror(errno)};
     std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     // Schema files are Shift-JIS; one written as UTF-8 (valid UTF-8 with characters beyond ASCII,
     // which Japanese Shift-JIS text practically never is) is converted.
@@ -502,16 +499,6 @@ void VarnexTool::CmdAddFile(const VarnexArgs& args) {
       Say("added file " + std::to_string(file->Number()) + " (" + file->Name() + ")");
     }
   }
-}
-
-void VarnexTool::CmdSchema(const VarnexArgs& args) {
-  if (args.Count() != 1) Usage("schema FID");
-  const int32_t fid = FileId(args.At(0));
-  std::string text;
-  Check(handle_->FetchSchema(fid, &text), "schema");
-  std::string out = Out(text);
-  out.erase(std::remove(out.begin(), out.end(), '\r'), out.end());
-  std::fputs(out.c_str(), outFile_);
 }
 
 void VarnexTool::CmdDropFile(const VarnexArgs& args) {

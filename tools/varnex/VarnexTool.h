@@ -1,10 +1,17 @@
 // VarnexTool: the varnex command-line tool. It reaches the database only through a VDBHandle on a
 // stand-alone engine (VBSBoss), as the player does, plus the read-only integrity check (VDBCheck).
 //
-// Text arguments are UTF-8 and become Shift-JIS before they reach the engine; text output goes
-// back to UTF-8 (raw mode passes Shift-JIS both ways). A command that changes data commits at its
-// end and cancels on an error; in the shell, transactions end with "commit" and "cancel" (and the
-// end of the input commits, as closing the database does).
+// Text arguments and standard input are UTF-8 and become Shift-JIS before they reach the engine;
+// text output goes back to UTF-8 (raw mode passes Shift-JIS both ways). An argument that is not
+// valid UTF-8, or holds a character Shift-JIS cannot hold, is refused, never stored mangled.
+// Import and export files are UTF-8 or Shift-JIS (--encoding) and refused as a whole when they are
+// not valid in it. A command that changes data commits at its end and cancels on an error; in the
+// shell, transactions end with "commit" and "cancel" (and the end of the input commits, as closing
+// the database does).
+//
+// Values as text, wherever the tool reads or writes them: a Flag is "1" or "0" (read as
+// VFlagFromText reads it), Binary, Packet and binary long data (File, MacFile, PDF, JPEG, GIF,
+// PNG, PICT, BMP) are base64, Text and HTML long data and every other type are text.
 //
 // Exit status: 0 success, 1 an engine or data error (or problems found by check), 2 a usage error.
 #pragma once
@@ -20,6 +27,7 @@
 
 #include "VarnexDelimited.h"
 #include "VarnexOutput.h"
+#include "VarnexText.h"
 #include "base/VBase.h"
 
 class VBSBoss;
@@ -33,6 +41,13 @@ struct VarnexError {
   int status;
   std::string message;
 };
+
+// How a record's long-data values are written: their size as a placeholder (views of records),
+// their data (export), or not at all.
+enum class VarnexLongData { kSize, kData, kNone };
+
+// Whether the tool writes values of a type as base64: Binary, Packet and binary long data.
+bool VarnexIsBinaryType(int type);
 
 // A command's words: options (given anywhere among them) and the rest in order.
 class VarnexArgs {
@@ -77,11 +92,18 @@ class VarnexTool {
   void StopEngine();
   // Throws an engine error for a failed result: "what: code explanation".
   void Check(VResult result, const std::string& what) const;
+  // Check for the result of a statement (Shift-JIS) on a file: a statement the engine refused is
+  // told which of its references names nothing in the file, when one does.
+  void CheckStatement(VResult result, const std::string& what, const VSch_DBFile& schema,
+                      const std::string& statement) const;
   // A changing command succeeded (commit) or failed (cancel); nothing in the shell.
   void EndChange(bool succeeded);
 
-  // Text at the edges.
+  // Text at the edges. In refuses an argument that is not valid UTF-8 or holds a character that
+  // Shift-JIS cannot hold (a usage error).
   std::string In(const std::string& arg) const;
+  // An argument (a path) shown in a message, which is Shift-JIS like every message; never refused.
+  std::string Shown(const std::string& arg) const;
   std::string Out(const std::string& sjis) const;
   void Say(const std::string& sjis) { out_->Line(sjis); }
   void Warn(const std::string& text) const;
@@ -100,8 +122,12 @@ class VarnexTool {
                                           const std::vector<int>& items) const;
   std::vector<VarnexCell> RecordCells(uint32_t r, const VRecord& record,
                                       const std::vector<int>& items) const;
-  std::vector<std::string> ValueTexts(const VRecord& record, int item) const;
-  void AddValueText(const VSch_DBFile& schema, int item, const std::string& sjis, VRecord* record,
+  // An item's values as text (see the top of this file), Shift-JIS.
+  std::vector<std::string> ValueTexts(const VRecord& record, int item,
+                                      VarnexLongData longData = VarnexLongData::kSize) const;
+  // Adds a value given as text (Shift-JIS; base64 for a binary type) to the record as the schema's
+  // type of the item; where starts the message of a failure.
+  void AddValueText(const VSch_DBFile& schema, int item, const std::string& text, VRecord* record,
                     const std::string& where) const;
   // ITEM=VALUE words into a record; changed receives the items named.
   void Assign(const VSch_DBFile& schema, const std::vector<std::string>& words, size_t from,
@@ -129,6 +155,8 @@ class VarnexTool {
 
   // Import and export (VarnexTransfer.cpp).
   VarnexTerms Terms(const VarnexArgs& args) const;
+  // The --encoding of an import or export file: UTF-8 by default, raw bytes in raw mode.
+  VarnexEncoding FileEncoding(const VarnexArgs& args) const;
   void ImportDelimited(int32_t fileNumber, const std::string& text, const VarnexArgs& args,
                        const std::vector<int>& items);
   void Progress(size_t done, size_t total, uint32_t records, bool last);

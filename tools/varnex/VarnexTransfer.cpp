@@ -1,6 +1,7 @@
 // Import and export of delimited text by the varnex tool.
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <fstream>
@@ -12,6 +13,36 @@
 #include "db/schema/VRecFormat.h"
 #include "db/schema/VRecord.h"
 #include "db/schema/VSchema.h"
+#include "db/schema/VVDD.h"
+
+namespace {
+
+// How many of an item's long-data values carry more than their data: a source name, times or
+// secondary data (which a value made from a file may have, and delimited text cannot hold).
+uint32_t SourceInfoCount(const VRecord& record, int item) {
+  uint32_t count = 0;
+  for (int32_t occurrence = 1; occurrence <= record.OccurrenceCount(item); ++occurrence) {
+    VValueRef ref;
+    if (record.ValueRef(item, occurrence, &ref) != kVOk || !VIsLongType(ref.type)) continue;
+    const uint8_t* body = ref.value + 1;
+    if (body[0] > kVLongNameOffset || VVDD_Long::SecondaryId(body) != 0 ||
+        VVDD_Long::FirstTime(body) != 0 || VVDD_Long::SecondTime(body) != 0) {
+      ++count;
+    }
+  }
+  return count;
+}
+
+// Whether bytes are UTF-8 text with characters beyond ASCII, which Shift-JIS Japanese text
+// practically never is.
+bool LooksLikeUtf8(const std::string& bytes) {
+  std::string sjis;
+  VarnexBadText bad;
+  return std::any_of(bytes.begin(), bytes.end(), [](char c) { return (c & 0x80) != 0; }) &&
+         VarnexToSjis(bytes, VarnexEncoding::kUtf8, &sjis, &bad);
+}
+
+}  // namespace
 
 VarnexTerms VarnexTool::Terms(const VarnexArgs& args) const {
   VarnexTerms terms;
@@ -31,6 +62,16 @@ VarnexTerms VarnexTool::Terms(const VarnexArgs& args) const {
   return terms;
 }
 
+VarnexEncoding VarnexTool::FileEncoding(const VarnexArgs& args) const {
+  const std::optional<std::string> given = args.Option("--encoding");
+  if (!given) return raw_ ? VarnexEncoding::kRaw : VarnexEncoding::kUtf8;
+  VarnexEncoding encoding = VarnexEncoding::kUtf8;
+  if (!VarnexParseEncoding(*given, &encoding)) {
+    throw VarnexError{kUsage, "--encoding is utf-8 or cp932, not " + In(*given)};
+  }
+  return encoding;
+}
+
 void VarnexTool::Progress(size_t done, size_t total, uint32_t records, bool last) {
   if (!isatty(fileno(errFile_)) || total == 0) return;
   const int percent = static_cast<int>(done * 100 / total);
@@ -48,15 +89,37 @@ void VarnexTool::CmdImport(const VarnexArgs& args) {
   if (args.Count() != 2) {
     Usage(
         "import FID FILE [--format FORMATTEXT] [--item-term T] [--repeat-term T] "
-        "[--record-term T] [--items LIST]");
+        "[--record-term T] [--items LIST] [--encoding utf-8|cp932]");
   }
   const int32_t fid = FileId(args.At(0));
   const VSch_DBFile& schema = Schema(fid);
   const std::vector<int> items = ItemList(schema, args.Option("--items"));
+  const VarnexEncoding encoding = FileEncoding(args);
   std::ifstream in(args.At(1), std::ios::binary);
-  if (!in) throw VarnexError{kFailed, "cannot read " + args.At(1) + ": " + std::strerror(errno)};
-  std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  if (!raw_) text = VUtf8ToSjis(text);
+  if (!in)
+    throw VarnexError{kFailed, "cannot read " + Shown(args.At(1)) + ": " + std::strerror(errno)};
+  const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  // The whole file is checked before anything is stored: a byte that does not convert would
+  // otherwise be stored as a replacement character, and the data would be gone.
+  std::string text;
+  VarnexBadText bad;
+  if (!VarnexToSjis(bytes, encoding, &text, &bad)) {
+    std::string advice;
+    if (encoding == VarnexEncoding::kUtf8 && bad.what.find("UTF-8") != std::string::npos) {
+      advice = " (a Shift-JIS file needs --encoding cp932)";
+    } else if (encoding == VarnexEncoding::kCp932) {
+      advice = " (a UTF-8 file needs --encoding utf-8)";
+    }
+    throw VarnexError{kFailed, Shown(args.At(1)) + " is not " + VarnexEncodingName(encoding) +
+                                   " text: line " + std::to_string(bad.line) + ", byte " +
+                                   std::to_string(bad.column) + " (offset " +
+                                   std::to_string(bad.offset) + " in the file): " + bad.what +
+                                   "; nothing was imported" + advice};
+  }
+  if (encoding == VarnexEncoding::kCp932 && LooksLikeUtf8(bytes)) {
+    Warn(Shown(args.At(1)) +
+         " reads as UTF-8 text as well: if it is UTF-8, import it without --encoding cp932");
+  }
   changing_ = true;
   progressShown_ = -1;
   ImportDelimited(fid, text, args, items);
@@ -127,36 +190,66 @@ void VarnexTool::CmdExport(const VarnexArgs& args) {
   if (args.Count() < 1 || args.Count() > 2) {
     Usage(
         "export FID [STATEMENT] [--items LIST] [--item-term T] [--repeat-term T] "
-        "[--record-term T]");
+        "[--record-term T] [--encoding utf-8|cp932] [--no-long-data]");
   }
   const int32_t fid = FileId(args.At(0));
   const VSch_DBFile& schema = Schema(fid);
   const std::vector<int> items = ItemList(schema, args.Option("--items"));
   const VarnexTerms terms = Terms(args);
+  const VarnexEncoding encoding = FileEncoding(args);
+  const VarnexLongData longData =
+      args.Flag("--no-long-data") ? VarnexLongData::kNone : VarnexLongData::kData;
   const std::string statement = args.Count() == 2 ? In(args.At(1)) : "all";
+  // Text of the system (Shift-JIS) in the file's encoding; where names the value for a failure.
+  auto encode = [&](const std::string& sjis, const std::string& where) {
+    std::string out;
+    VarnexBadText bad;
+    if (!VarnexFromSjis(sjis, encoding, &out, &bad)) {
+      throw VarnexError{kFailed, where + ": the stored bytes are not Shift-JIS text (" + bad.what +
+                                     " at byte " + std::to_string(bad.offset + 1) +
+                                     "); export them with --raw to write them as they are"};
+    }
+    return out;
+  };
+  const std::string itemTerm = encode(terms.item, "--item-term");
+  const std::string repeatTerm = encode(terms.repeat, "--repeat-term");
+  const std::string end = encode(VarnexRecordTerm(terms), "--record-term");
   int32_t set = 0;
   uint32_t size = 0;
-  Check(handle_->MakeSet(fid, statement, &set, &size), "export");
+  CheckStatement(handle_->MakeSet(fid, statement, &set, &size), "export", schema, statement);
   VResult result = kVOk;
   VRecord record;
-  const std::string end = VarnexRecordTerm(terms);
-  for (uint32_t i = 0; i < size && result == kVOk; ++i) {
-    uint32_t r = 0;
-    result = handle_->SetGet(fid, set, i, &r, &record);
-    if (result != kVOk) break;
-    std::string line;
-    for (size_t c = 0; c < items.size(); ++c) {
-      if (c > 0) line += terms.item;
-      const std::vector<std::string> values = ValueTexts(record, items[c]);
-      for (size_t v = 0; v < values.size(); ++v) {
-        if (v > 0) line += terms.repeat;
-        line += VarnexDelimitedValue(values[v], terms);
+  uint32_t sourceInfo = 0;
+  try {
+    for (uint32_t i = 0; i < size && result == kVOk; ++i) {
+      uint32_t r = 0;
+      result = handle_->SetGet(fid, set, i, &r, &record);
+      if (result != kVOk) break;
+      std::string line;
+      for (size_t c = 0; c < items.size(); ++c) {
+        if (c > 0) line += itemTerm;
+        const std::string where =
+            "record " + std::to_string(r) + " item " + std::to_string(items[c]);
+        const std::vector<std::string> values = ValueTexts(record, items[c], longData);
+        for (size_t v = 0; v < values.size(); ++v) {
+          if (v > 0) line += repeatTerm;
+          line += encode(VarnexDelimitedValue(values[v], terms), where);
+        }
+        sourceInfo += longData == VarnexLongData::kData ? SourceInfoCount(record, items[c]) : 0;
       }
+      line += end;
+      std::fwrite(line.data(), 1, line.size(), outFile_);
     }
-    line = Out(line) + end;
-    std::fwrite(line.data(), 1, line.size(), outFile_);
+  } catch (...) {
+    (void)handle_->DropSet(fid, set);  // the failure is the answer; the set goes with the tool
+    throw;
   }
   (void)handle_->DropSet(fid, set);  // the set lives in work files that go when the tool ends
   Check(result, "export");
   std::fflush(outFile_);
+  if (sourceInfo > 0) {
+    Warn(std::to_string(sourceInfo) +
+         " long-data values carry a source name, times or secondary data, which export does not "
+         "write: their data is exported, those are not");
+  }
 }

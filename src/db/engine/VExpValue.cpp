@@ -54,8 +54,11 @@ std::string VValue::StoredBytes(uint8_t valueType, bool wholeValue, bool asKey) 
     }
     return text_;
   }
-  if (valueType == kVTypeFlag && asKey && text_.size() != 1) {
-    return std::string(1, text_ == "true" || text_ == "TRUE" ? '\x01' : '\x00');
+  if (valueType == kVTypeFlag && asKey) {
+    // The one byte a Flag key holds, read from the text as a Flag is read from any text (an item
+    // scan hands the text to the Flag's match, which reads it the same way).
+    return std::string(1, static_cast<char>(VFlagOperand(
+                              reinterpret_cast<const uint8_t*>(text_.data()), text_.size())));
   }
   return text_;
 }

@@ -40,8 +40,9 @@ class VValue : public VObj {
 
   // The bytes compared with stored values of a value type (type code of the item or key): for Date,
   // Time and DateTime, when the whole value is compared, the text is read as such a value (so
-  // "2001/2/3" finds the stored 20010203); with asKey a Flag takes the one byte a Flag key holds
-  // (the byte given, or 1 for "true" and "TRUE", else 0); otherwise the text as it is.
+  // "2001/2/3" finds the stored 20010203); with asKey a Flag takes the one byte a Flag key holds,
+  // read by VFlagOperand as the Flag's match reads its operand (so "1", "true" and "TRUE" are on,
+  // "0", "false" and "FALSE" off); otherwise the text as it is.
   std::string StoredBytes(uint8_t valueType, bool wholeValue, bool asKey) const;
 
  private:

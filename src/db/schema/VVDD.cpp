@@ -1,11 +1,13 @@
 #include "db/schema/VVDD.h"
 
 #include <cstring>
+#include <string_view>
 
 #include "base/VFile.h"
 #include "base/VSjis.h"
 #include "base/VStream.h"
 #include "db/schema/VDecimal.h"
+#include "db/schema/VRecordView.h"
 
 namespace {
 
@@ -119,6 +121,35 @@ bool IsMaskedType(int code) {
 }
 
 }  // namespace
+
+bool VFlagFromText(const uint8_t* text, size_t length, uint8_t* flag) {
+  size_t begin = 0;
+  size_t end = length;
+  if (length == 1 && text[0] <= 1) {
+    *flag = text[0];
+    return true;
+  }
+  while (begin < end && (text[begin] == ' ' || text[begin] == '\t')) ++begin;
+  while (end > begin && (text[end - 1] == ' ' || text[end - 1] == '\t')) --end;
+  const std::string_view word(reinterpret_cast<const char*>(text) + begin, end - begin);
+  if (word.empty() || word == "false" || word == "FALSE") {
+    *flag = 0;
+    return true;
+  }
+  if (word == "true" || word == "TRUE") {
+    *flag = 1;
+    return true;
+  }
+  if (!VIsNumber(word.data(), word.size())) return false;
+  *flag = word.find_first_of("123456789") != std::string_view::npos ? 1 : 0;
+  return true;
+}
+
+uint8_t VFlagOperand(const uint8_t* operand, size_t length) {
+  uint8_t flag = 0;
+  if (VFlagFromText(operand, length, &flag)) return flag;
+  return length == 1 ? operand[0] : 0;
+}
 
 bool VMatchText(const uint8_t* text, uint32_t length, int op, const uint8_t* operand,
                 int32_t operandLength) {
@@ -341,18 +372,22 @@ VResult VVDDChar::ReadValue(const VConversion& conversion, VStream& input,
   return kVOk;
 }
 
+VResult VVDDFlag::ReadValue(const VConversion& conversion, VStream& input,
+                            std::vector<uint8_t>* value, VLongDataStore*) const {
+  uint8_t field[16];
+  int32_t n = 0;
+  VResult r = ReadField(conversion, input, 15, 15, true, field, &n);
+  if (r != kVOk) return r;
+  uint8_t flag = 0;
+  if (!VFlagFromText(field, static_cast<size_t>(n), &flag)) return kVBadValue;
+  value->assign({Code(), flag});
+  return kVOk;
+}
+
 bool VVDDFlag::Match(const uint8_t* value, int op, int32_t operandLength, const uint8_t* operand,
                      VLongDataStore*) const {
   if (op != kVOpEqual || operandLength <= 0) return false;
-  uint8_t wanted;
-  if (operandLength == 1) {
-    wanted = operand[0];
-  } else {
-    bool isTrue = operandLength == 4 &&
-                  (std::memcmp(operand, "true", 4) == 0 || std::memcmp(operand, "TRUE", 4) == 0);
-    wanted = isTrue ? 1 : 0;
-  }
-  return value[1] == wanted;
+  return value[1] == VFlagOperand(operand, static_cast<size_t>(operandLength));
 }
 
 // --- Packet and LString ---

@@ -49,6 +49,17 @@ bool VMatchText(const uint8_t* text, uint32_t length, int op, const uint8_t* ope
 bool VMatchDecimal(const uint8_t* text, uint32_t length, int op, const uint8_t* operand,
                    int32_t operandLength);
 
+// What a Flag is, read from text. Every path that turns text into a Flag agrees on it (an import,
+// a value typed into a form or given to the varnex tool, a query operand), so that a Flag stored
+// from text is found by the query that names the same text: 1 (on) for "true", "TRUE" and a
+// decimal number other than zero, 0 (off) for "false", "FALSE", a zero ("0", "0.0", "-0") and an
+// empty text; blanks around the text do not count. A text of the single byte 0 or 1 is that byte,
+// as a record packed from memory holds it. Any other text is not a Flag: false.
+bool VFlagFromText(const uint8_t* text, size_t length, uint8_t* flag);
+// A query operand compared with a Flag: a text that VFlagFromText reads gives its byte, any other
+// one-byte operand is taken as the stored byte itself, and any other text is off.
+uint8_t VFlagOperand(const uint8_t* operand, size_t length);
+
 // The String member's behaviour is the default; the other members override where they differ.
 class VVDD : public VObj {
  public:
@@ -148,8 +159,10 @@ class VVDDChar : public VVDD {
 class VVDDFlag : public VVDDChar {
  public:
   VVDDFlag() : VVDDChar(kVTypeFlag, "Flag") {}
-  // Only the single-value operator applies: the operand is one byte, or the text "true" or "TRUE"
-  // for 1 and any other text for 0.
+  // Reads the field's text as VFlagFromText does; a text that is not a Flag is kVBadValue.
+  VResult ReadValue(const VConversion& conversion, VStream& input, std::vector<uint8_t>* value,
+                    VLongDataStore* store) const override;
+  // Only the single-value operator applies, its operand read by VFlagOperand.
   bool Match(const uint8_t* value, int op, int32_t operandLength, const uint8_t* operand,
              VLongDataStore* store) const override;
 };

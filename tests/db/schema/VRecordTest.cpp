@@ -272,7 +272,7 @@ TEST(VRecordTest, SetValueFromTextAndCopies) {
   EXPECT_EQ(set(6, kVTypeString, std::string(300, 's')), kVWidthTooLarge);
   EXPECT_EQ(Text(r, 1, 1), "19891010");
   EXPECT_EQ(Text(r, 2, 1), "123");
-  EXPECT_EQ(Text(r, 3, 1), "1");
+  EXPECT_EQ(Text(r, 3, 1), std::string(1, '\x01'));  // the Flag's byte, on
   EXPECT_EQ(r.ValueLength(4, 1), 9);
   EXPECT_EQ(r.ValueLength(5, 1), 0);
 

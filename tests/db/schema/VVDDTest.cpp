@@ -10,6 +10,7 @@
 #include "base/VStream.h"
 #include "db/schema/VItmData.h"
 #include "db/schema/VLongDataStore.h"
+#include "db/schema/VRecordView.h"
 #include "db/schema/VVM.h"
 
 namespace {
@@ -364,9 +365,46 @@ TEST(VVDDTest, FlagMatchesOnlyTheSingleValueOperator) {
   EXPECT_TRUE(Match(on, kVOpEqual, "true"));
   EXPECT_TRUE(Match(on, kVOpEqual, "TRUE"));
   EXPECT_FALSE(Match(on, kVOpEqual, "yes"));
+  EXPECT_TRUE(Match(off, kVOpEqual, "yes"));  // a text that is no Flag is off
   EXPECT_TRUE(Match(off, kVOpEqual, "false"));
   EXPECT_TRUE(Match(on, kVOpEqual, std::string("\x01", 1)));
   EXPECT_FALSE(Match(on, kVOpList, Values({"true"})));
+  // A number operand means what it means when a Flag is read from it.
+  EXPECT_TRUE(Match(on, kVOpEqual, "1"));
+  EXPECT_TRUE(Match(on, kVOpEqual, "10"));
+  EXPECT_FALSE(Match(on, kVOpEqual, "0"));
+  EXPECT_TRUE(Match(off, kVOpEqual, "0"));
+  EXPECT_TRUE(Match(Bytes{kVTypeFlag, 't'}, kVOpEqual, "t"));  // another single byte is itself
+}
+
+// Reading a Flag from text stores the byte that every reader takes for on or off; the first byte of
+// the text ("0" is 0x30, which reads as on) is never stored.
+TEST(VVDDTest, FlagReadFromTextStoresOneOrZero) {
+  const std::pair<std::string, uint8_t> texts[] = {
+      {"true", 1}, {"TRUE", 1}, {"1", 1},     {"7", 1},     {"-2", 1},
+      {"0.5", 1},  {" 1 ", 1},  {"false", 0}, {"FALSE", 0}, {"0", 0},
+      {"00", 0},   {"-0.0", 0}, {"", 0},      {"  ", 0},    {"\x01", 1}};
+  for (const auto& [text, expected] : texts) {
+    Bytes v;
+    ASSERT_EQ(Read(kVTypeFlag, Conv(kVTypeFlag, 0, ','), text + ",", &v), kVOk) << text;
+    EXPECT_EQ(v, (Bytes{kVTypeFlag, expected})) << "\"" << text << "\"";
+  }
+  Bytes zero;
+  ASSERT_EQ(Read(kVTypeFlag, Conv(kVTypeFlag, 1), std::string(1, '\0'), &zero), kVOk);
+  EXPECT_EQ(zero, (Bytes{kVTypeFlag, 0}));
+  // A fixed-width field ignores its padding.
+  Bytes padded;
+  ASSERT_EQ(Read(kVTypeFlag, Conv(kVTypeFlag, 5), "true 1", &padded), kVOk);
+  EXPECT_EQ(padded, (Bytes{kVTypeFlag, 1}));
+  for (const char* text : {"t", "True", "yes", "on", "1x", "--1", "."}) {
+    Bytes v;
+    EXPECT_EQ(Read(kVTypeFlag, Conv(kVTypeFlag, 0, ','), std::string(text) + ",", &v), kVBadValue)
+        << text;
+  }
+  // Char keeps its first byte.
+  Bytes c;
+  ASSERT_EQ(Read(kVTypeChar, Conv(kVTypeChar, 0, ','), "0,", &c), kVOk);
+  EXPECT_EQ(c, (Bytes{kVTypeChar, '0'}));
 }
 
 // A source that offers a name, times and secondary data.

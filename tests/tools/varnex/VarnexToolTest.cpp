@@ -219,7 +219,7 @@ TEST_F(VarnexToolTest, ImportStopsAtTheFailingLine) {
   EXPECT_EQ(result.status, 1);
   EXPECT_NE(result.err.find("line 2: item 1 (String) value \"xxx"), std::string::npos)
       << result.err;
-  EXPECT_NE(result.err.find("\": -303 width exceeds the type's limit"), std::string::npos);
+  EXPECT_NE(result.err.find("\": -303 the width exceeds the type's limit"), std::string::npos);
 }
 
 TEST_F(VarnexToolTest, ErrorsGiveTheirExitStatus) {
@@ -251,6 +251,57 @@ TEST_F(VarnexToolTest, ErrorsGiveTheirExitStatus) {
 
   EXPECT_EQ(Ok({"erase", "--yes"}), "erased the database\n");
   EXPECT_FALSE(std::filesystem::exists(run_.Path("INDEX")));
+}
+
+TEST_F(VarnexToolTest, InfoAndSchemaHonourTheOutputFormat) {
+  Ok({"insert", "1", "名前=a", "code=Z"});
+  const std::string keys =
+      "\"keys\": [{\"key\": 1, \"name\": \"名前キー\", \"type\": \"String\", \"items\": [1]}, "
+      "{\"key\": 2, \"name\": \"kage\", \"type\": \"Number\", \"items\": [2]}, "
+      "{\"key\": 3, \"name\": \"kcity\", \"type\": \"String,Reverse\", \"items\": [3]}, "
+      "{\"key\": 4, \"name\": \"kcode\", \"type\": \"String,Unique\", \"items\": [6]}]";
+  EXPECT_EQ(Ok({"--format", "json", "info"}),
+            "{\"database\": \"店\", \"description\": \"説明\", \"files\": [{\"file\": 1, "
+            "\"name\": \"人々\", \"label\": \"people\", \"records\": 1, \"last_record\": 1, " +
+                keys + "}]}\n");
+  EXPECT_EQ(Ok({"--format", "tsv", "info"}),
+            "database\tdescription\tfile\tname\tlabel\trecords\tlast record\tkeys\n"
+            "店\t説明\t1\t人々\tpeople\t1\t1\t1 名前キー String [1];2 kage Number [2];"
+            "3 kcity String,Reverse [3];4 kcode String,Unique [6]\n");
+  EXPECT_EQ(Ok({"--format", "json", "schema", "人々"}),
+            "{\"file\": 1, \"name\": \"人々\", \"label\": \"people\", \"blocksize\": [4096, "
+            "4096], \"items\": [{\"item\": 1, \"name\": \"名前\", \"type\": \"String\", "
+            "\"length\": 64}, {\"item\": 2, \"name\": \"年齢\", \"type\": \"Number\", "
+            "\"length\": 5}, {\"item\": 3, \"name\": \"都市\", \"type\": \"String\", "
+            "\"length\": 32}, {\"item\": 4, \"name\": \"タグ\", \"type\": \"String\", "
+            "\"length\": 16}, {\"item\": 5, \"name\": \"誕生日\", \"type\": \"Date\", "
+            "\"length\": 10}, {\"item\": 6, \"name\": \"code\", \"type\": \"String\", "
+            "\"length\": 8}], " +
+                keys + "}\n");
+  const std::string tsv = Ok({"--format", "tsv", "schema", "1"});
+  EXPECT_EQ(tsv.substr(0, tsv.find("item\t2")),
+            "kind\tnumber\tname\ttype\tsize\titems\tlabel\tdescription\n"
+            "file\t1\t人々\t\t4096,4096\t\tpeople\t\n"
+            "item\t1\t名前\tString\t64\t\t\t\n");
+  EXPECT_NE(tsv.find("\nkey\t3\tkcity\tString,Reverse\t\t3\t\t\n"), std::string::npos) << tsv;
+}
+
+TEST_F(VarnexToolTest, MessagesSayWhatWentWrong) {
+  // A bare number in brackets is a key: the message names the reference and what it names.
+  VarnexResult count = Run({"count", "1", "[5] = \"1951/07/22\""});
+  EXPECT_EQ(count.status, 1);
+  EXPECT_EQ(count.err,
+            "varnex: count: -2115 the statement does not make a set to count: it does not read, "
+            "names an item or key that the file lacks, or names a set that is not there: [5] names "
+            "key 5, which file 1 (人々) does not have (item 5 is [I:5])\n");
+  EXPECT_EQ(Ok({"count", "1", "[I:5] = \"1951/07/22\""}), "0\n");
+  VarnexResult find = Run({"find", "1", "[kage] = 1 or [都市キー] = \"[9]\""});
+  EXPECT_EQ(find.status, 1);
+  EXPECT_NE(find.err.find("-2114 the statement does not make a set: it does not read, names an "
+                          "item or key that the file lacks, or names a set that is not there: "
+                          "[都市キー] names no key and no item of file 1 (人々)\n"),
+            std::string::npos)
+      << find.err;
 }
 
 TEST_F(VarnexToolTest, UpdateReplacesOnlyTheItemsNamed) {

@@ -5,6 +5,8 @@
 #include <QApplication>
 #include <QFile>
 #include <QFileDialog>
+#include <QSoundEffect>
+#include <QUrl>
 
 #include "base/VPath.h"
 #include "base/VString.h"
@@ -94,7 +96,27 @@ void OGTQtImageImp::GetSize(int32_t& width, int32_t& height) const {
   height = image_.height();
 }
 
-bool OGTQtSoundImp::Play(const char*) { return false; }
+bool OGTQtSoundImp::Play(const char* name) {
+  std::string path;
+  if (name == nullptr || name[0] == 0 || OGTToNativePath(name, &path) != kVOk) return false;
+  // Only a readable WAV file is played: its RIFF header is checked here, so that the answer says
+  // whether it plays rather than whether a load was started.
+  QFile file(QFile::decodeName(path.c_str()));
+  if (!file.open(QIODevice::ReadOnly)) return false;
+  const QByteArray head = file.read(12);
+  if (head.size() < 12 || !head.startsWith("RIFF") || head.mid(8, 4) != "WAVE") return false;
+  auto* effect = new QSoundEffect(qApp);
+  effect->setSource(QUrl::fromLocalFile(file.fileName()));
+  // The effect lives until it has played (or failed to load), then goes with the event loop.
+  QObject::connect(effect, &QSoundEffect::playingChanged, effect, [effect] {
+    if (!effect->isPlaying()) effect->deleteLater();
+  });
+  QObject::connect(effect, &QSoundEffect::statusChanged, effect, [effect] {
+    if (effect->status() == QSoundEffect::Error) effect->deleteLater();
+  });
+  effect->play();
+  return true;
+}
 
 void OGTQtSoundImp::Beep() { QApplication::beep(); }
 

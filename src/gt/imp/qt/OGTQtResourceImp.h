@@ -4,7 +4,8 @@
 // - Images: a file that begins "BM" is read by the toolkit's BMP decoder, so that every platform
 //   side accepts the same bitmaps; PNG, JPEG and GIF files are read by Qt. From memory only BMP
 //   file images are accepted.
-// - Sounds: this build plays none (Play answers false); the beep is the system's.
+// - Sounds: WAV files play through Qt Multimedia's sound effect, each in an object of its own
+//   that goes when it has played; the beep is the system's.
 // - File choosers: Qt's own dialog with the toolkit's filter ("*.*" matches every file name, as
 //   the user of the filter means); it confirms overwriting. Chosen paths are the file system's
 //   bytes as a portable path.
