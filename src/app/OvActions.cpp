@@ -154,11 +154,11 @@ bool ParseNumber(std::string_view text, int64_t low, int64_t high, int64_t* numb
   return true;
 }
 
-// Converts a text argument to Shift-JIS; false when a character has no Shift-JIS form (the
-// conversion would put "?" in its place).
-bool ToSjis(const std::string& utf8, std::string* sjis) {
-  *sjis = VUtf8ToSjis(utf8);
-  return std::count(sjis->begin(), sjis->end(), '?') == std::count(utf8.begin(), utf8.end(), '?');
+// The UTF-8 character that starts at offset.
+std::string CharacterAt(const std::string& utf8, size_t offset) {
+  size_t end = offset + 1;
+  while (end < utf8.size() && (static_cast<unsigned char>(utf8[end]) & 0xC0) == 0x80) ++end;
+  return utf8.substr(offset, end - offset);
 }
 
 constexpr int64_t kMaxWhole = 2147483647;
@@ -185,8 +185,10 @@ std::string FillArg(std::string_view form, const std::string& word, OvActionArg*
     if (ParseNumber(word, 1, 32767, &arg->number)) return {};
     return "FILE must be a file number from 1 to 32767 or a file's name, not " + OvQuote(word);
   }
-  if (!ToSjis(word, &arg->sjis)) {
-    return "the text " + OvQuote(word) + " has a character that Shift-JIS cannot hold";
+  size_t failedAt = 0;
+  if (!VUtf8ToSjisExact(word, &arg->sjis, &failedAt)) {
+    return "the character " + OvQuote(CharacterAt(word, failedAt)) + " of the text " +
+           OvQuote(word) + " has no Shift-JIS form";
   }
   if (form != "TEXT" && word.empty()) return std::string(form) + " may not be empty";
   return {};

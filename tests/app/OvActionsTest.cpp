@@ -119,8 +119,9 @@ TEST(ActionFileTest, EachKindOfBadLineGivesItsLineAndWhy) {
       {"type 3 \"a\\qb\"", "unknown escape \\q in a quoted text"},
       {"type 3 ab\"c\"", "a quote inside a word; put the whole argument in quotes"},
       {"type 3 \"ab\"c", "a blank must follow the closing quote"},
-      {"type 3 \xF0\x9F\x98\x80",
-       "the text \"\xF0\x9F\x98\x80\" has a character that Shift-JIS cannot hold"},
+      {"type 3 a\xF0\x9F\x98\x80",
+       "the character \"\xF0\x9F\x98\x80\" of the text \"a\xF0\x9F\x98\x80\" has no "
+       "Shift-JIS form"},
       {"type 3 a\x01z", "a control character in the line; write \\r, \\n or \\t inside quotes"},
       {"type 3 \xC3\x28", "the line is not UTF-8 text"},
       {"check no message", ""},  // a good line between bad ones
