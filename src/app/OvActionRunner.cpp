@@ -234,7 +234,7 @@ void OvActionRunner::Fail(int32_t line, const std::string& source, const OvActio
 
 void OvActionRunner::WriteTranscript(const OvAction& action) {
   OvScreenView now = OvLookAt(*screen_);
-  std::vector<std::string> lines = OvDescribeChanges(view_, now, lastSeen_);
+  std::vector<std::string> lines = OvDescribeChanges(view_, &now, lastSeen_);
   view_ = std::move(now);
   if (quitLine_ == 0 && runner_->IsQuitRequested()) {
     quitLine_ = action.line;

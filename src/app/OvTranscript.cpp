@@ -33,12 +33,16 @@ std::string ListLine(const OGTList& list) {
   return line;
 }
 
-// The item's view when a person can see something of it that the transcript tells; false for
-// other items.
-bool ViewItem(const OGTItem& item, const std::string& quotedTitle, OvItemView* view) {
+// The item's view; false for an item without a node of this platform side.
+bool ViewItem(const OGTItem& item, const std::string& quotedTitle, bool shown, OvItemView* view) {
   const OGTHeadlessNode* node = OGTHeadlessNode::Of(&item);
   if (node == nullptr) return false;
-  std::string head = quotedTitle + " " + std::to_string(item.GetID()) + " ";
+  view->node = node;
+  view->alive = node->AliveToken();
+  view->head = quotedTitle + " " + std::to_string(item.GetID());
+  view->shown = shown;
+  view->enabled = item.IsEnabled();
+  std::string head = view->head + " ";
   int32_t kind = item.Kind();
   if (const auto* list = dynamic_cast<const OGTList*>(&item)) {
     view->line = "list " + head + ListLine(*list);
@@ -52,29 +56,25 @@ bool ViewItem(const OGTItem& item, const std::string& quotedTitle, OvItemView* v
     item.GetValue(value);
     view->line = "tick " + head + (value != 0 ? "on" : "off");
     view->showsSomething = value != 0;
-  } else {
-    return false;
   }
-  view->node = node;
-  view->alive = node->AliveToken();
   return true;
 }
 
-// The visible items below item in tree order; a list's own parts (its scroll bars) are not
-// looked into.
-void ViewItems(const OGTItem& item, const std::string& quotedTitle,
+// The items below item in tree order, each shown when it and everything above it is visible; a
+// list's own parts (its scroll bars) are not looked into.
+void ViewItems(const OGTItem& item, const std::string& quotedTitle, bool shown,
                std::vector<OvItemView>* views) {
   const auto* composite = dynamic_cast<const OGTCompositItem*>(&item);
   if (composite == nullptr) return;
   for (int32_t i = 0; i < composite->ChildCount(); ++i) {
     const OGTItem* child = composite->ChildAt(i);
-    if (child == nullptr || !child->IsVisible()) continue;
+    if (child == nullptr) continue;
+    bool childShown = shown && child->IsVisible();
     OvItemView view;
-    if (ViewItem(*child, quotedTitle, &view)) {
-      views->push_back(std::move(view));
-      if (dynamic_cast<const OGTList*>(child) != nullptr) continue;
+    if (ViewItem(*child, quotedTitle, childShown, &view)) views->push_back(std::move(view));
+    if (dynamic_cast<const OGTList*>(child) == nullptr) {
+      ViewItems(*child, quotedTitle, childShown, views);
     }
-    ViewItems(*child, quotedTitle, views);
   }
 }
 
@@ -144,7 +144,7 @@ OvScreenView OvLookAt(const OGTHeadlessScreen& screen) {
     window.alive = node->AliveToken();
     window.title = VSjisToUtf8(node->text_);
     if (const OGTItem* item = node->NodeItem()) {
-      ViewItems(*item, OvQuote(window.title), &window.items);
+      ViewItems(*item, OvQuote(window.title), true, &window.items);
     }
     view.windows.push_back(std::move(window));
   }
@@ -169,7 +169,30 @@ std::string OvDescribeSeen(const OGTSeen& seen) {
   }
 }
 
-std::vector<std::string> OvDescribeChanges(const OvScreenView& before, const OvScreenView& after,
+namespace {
+
+// The lines for one item: one that was in the window before, or a new one (was is null).
+void DescribeItem(const OvItemView* was, OvItemView* item, std::vector<std::string>* lines) {
+  if (was == nullptr) {
+    if (item->shown && item->showsSomething) lines->push_back(item->line);
+    return;
+  }
+  if (was->shown != item->shown)
+    lines->push_back((item->shown ? "shown " : "hidden ") + item->head);
+  if (was->enabled != item->enabled) {
+    lines->push_back((item->enabled ? "enabled " : "disabled ") + item->head);
+  }
+  if (!item->shown) {
+    // What changes out of sight is told when it comes into sight again.
+    item->line = was->line;
+  } else if (item->line != was->line) {
+    lines->push_back(item->line);
+  }
+}
+
+}  // namespace
+
+std::vector<std::string> OvDescribeChanges(const OvScreenView& before, OvScreenView* after,
                                            const std::vector<OGTSeen>& seen) {
   std::vector<std::string> lines;
   for (const OGTSeen& one : seen) {
@@ -177,19 +200,21 @@ std::vector<std::string> OvDescribeChanges(const OvScreenView& before, const OvS
     if (!line.empty()) lines.push_back(std::move(line));
   }
   for (const OvWindowView& window : before.windows) {
-    if (Find(after.windows, window) == nullptr) lines.push_back("close " + OvQuote(window.title));
+    if (Find(after->windows, window) == nullptr) lines.push_back("close " + OvQuote(window.title));
   }
-  for (const OvWindowView& window : after.windows) {
+  for (OvWindowView& window : after->windows) {
     const OvWindowView* old = Find(before.windows, window);
     if (old == nullptr) lines.push_back("open " + OvQuote(window.title));
-    for (const OvItemView& item : window.items) {
-      const OvItemView* was = old != nullptr ? Find(old->items, item) : nullptr;
-      bool changed = was != nullptr ? was->line != item.line : item.showsSomething;
-      if (changed) lines.push_back(item.line);
+    for (OvItemView& item : window.items) {
+      if (old == nullptr) {
+        DescribeItem(nullptr, &item, &lines);
+      } else {
+        DescribeItem(Find(old->items, item), &item, &lines);
+      }
     }
   }
-  if (after.front >= 0) {
-    const OvWindowView& front = after.windows[static_cast<size_t>(after.front)];
+  if (after->front >= 0) {
+    const OvWindowView& front = after->windows[static_cast<size_t>(after->front)];
     const OvWindowView* old = Find(before.windows, front);
     bool wasFront = before.front >= 0 && old == &before.windows[static_cast<size_t>(before.front)];
     if (old != nullptr && !wasFront) lines.push_back("front " + OvQuote(front.title));

@@ -1,16 +1,18 @@
 // What a person sees of the player on the headless platform side, and the transcript lines that
 // tell what changed between two looks. A look (OvScreenView) keeps the visible windows from back
 // to front (modal dialogs are left out: they come and go within one action and are told from the
-// screen's record of what was seen) and, in each, the visible fields, lists, check boxes and radio
-// buttons in tree order, each as the line that describes it.
+// screen's record of what was seen) and, in each, its items in tree order: whether each is shown
+// and enabled, and for fields, lists, check boxes and radio buttons the line that tells what they
+// show.
 //
 // The lines, in this order for one action (texts in quotes, see OvQuote; TITLE is a window's):
 //   box "TITLE" "TEXT"...        a modal dialog shown: its labels' and fields' texts in order
 //   beep                         the alert sound
 //   sound "PATH"                 a sound played
 //   close "TITLE"                a window closed or hidden
-//   open "TITLE"                 a window opened or shown, followed by its items that show
+//   open "TITLE"                 a window opened or shown, followed by its shown items that show
 //                                something (a field with text, a list with rows, a ticked box)
+//   hidden "TITLE" ID            an item was hidden (or shown, enabled, disabled)
 //   field "TITLE" ID "TEXT"      a field's text changed
 //   list "TITLE" ID N rows[, row R "TEXT"][, corner "TEXT"]
 //                                a list's rows changed: the count, the selected row (from 1) and
@@ -19,7 +21,8 @@
 //   front "TITLE"                another window that was already open came to the front
 //   quit                         the player was asked to end
 // The boxes and sounds come in the order they happened; then the closed windows; then window by
-// window, back to front, the opened ones and the items that changed; then the front window.
+// window, back to front, the opened ones and the items that changed, item by item; then the front
+// window. What changes in a hidden item is told when it is shown again.
 #pragma once
 
 #include <cstdint>
@@ -36,7 +39,10 @@ struct OGTSeen;
 struct OvItemView {
   const OGTHeadlessNode* node = nullptr;
   std::weak_ptr<bool> alive;
-  std::string line;  // as the transcript writes it
+  std::string head;  // "TITLE" ID
+  bool shown = false;
+  bool enabled = false;
+  std::string line;  // what it shows, as the transcript writes it; empty for other items
   bool showsSomething = false;
 };
 
@@ -56,8 +62,9 @@ struct OvScreenView {
 OvScreenView OvLookAt(const OGTHeadlessScreen& screen);
 
 // The lines for what was seen during one action (the screen's records) and what changed between
-// the looks before and after it.
-std::vector<std::string> OvDescribeChanges(const OvScreenView& before, const OvScreenView& after,
+// the looks before and after it. A hidden item of after takes the line last seen of it, so that the
+// next look compares with what a person saw.
+std::vector<std::string> OvDescribeChanges(const OvScreenView& before, OvScreenView* after,
                                            const std::vector<OGTSeen>& seen);
 
 // The line for one record of what was seen; empty for what the transcript leaves out (cursors,

@@ -77,6 +77,14 @@ const char* kForms = R"([Application]
     [Button]
       ID = 14;  Title = "使えない";  Visible = 1;
     [/Button]
+    [Button]
+      ID = 15;  Title = "隠す";  Visible = 1;  Enable = 1;
+      ActionScript = { @SetVisible(FieldID = 2, 12, visible = no); };
+    [/Button]
+    [Button]
+      ID = 16;  Title = "見せる";  Visible = 1;  Enable = 1;
+      ActionScript = { @SetVisible(FieldID = 2, 12, visible = yes); };
+    [/Button]
   [/Form]
   [Form]
     Name = "壊れた連絡先";  FormType = 3;  Visible = 1;  SearchName = "壊れた";
@@ -317,6 +325,35 @@ TEST_F(ActionRunTest, ActionsAPersonCouldNotTakeFail) {
   EXPECT_EQ(outcome.failure,
             "untick 2: the radio button 2 of \"メモ\" is on, and a person cannot clear a radio "
             "button by clicking it; tick another one of its group");
+}
+
+TEST_F(ActionRunTest, TheTranscriptTellsWhatGoesOutOfSightAndWhatChangedThereWhenItComesBack) {
+  Outcome outcome = Run(R"(start
+press 15
+check hidden 2
+choose 5 2
+press 12
+press 16
+press 16
+)");
+  EXPECT_FALSE(outcome.held) << "a hidden check box cannot be pressed";
+  EXPECT_EQ(outcome.line, 5);
+  outcome = Run("start\npress 15\nchoose 5 2\npress 16\npress 16\n");
+  EXPECT_TRUE(outcome.held) << outcome.line << ": " << outcome.failure;
+  const std::string tail = outcome.transcript.substr(outcome.transcript.find("2 press 15"));
+  EXPECT_EQ(tail,
+            "2 press 15\n"
+            "  hidden \"連絡先\" 2\n"
+            "  hidden \"連絡先\" 12\n"
+            "3 choose 5 2\n"
+            "  field \"連絡先\" 1 \"佐藤\"\n"
+            "  list \"連絡先\" 4 0 rows\n"
+            "  list \"連絡先\" 5 3 rows, row 2 \"佐藤\\t35\", corner \"2/3\"\n"
+            "4 press 16\n"
+            "  shown \"連絡先\" 2\n"
+            "  field \"連絡先\" 2 \"35\"\n"
+            "  shown \"連絡先\" 12\n"
+            "5 press 16\n");
 }
 
 TEST_F(ActionRunTest, NothingCanBeDoneAfterTheApplicationQuits) {
