@@ -416,8 +416,9 @@ TEST_F(ActionRunTest, ADatabaseThatDoesNotOpenShowsItsBoxAtStart) {
 }
 
 // The kept walk and its transcript live in tests/data/actions. When the player's behaviour changes
-// on purpose, run the walk with "ovplayer --actions ... --transcript ..." in a folder made as below
-// and replace the kept transcript after reading the difference.
+// on purpose, read the difference this test shows, then replace the kept transcript with the new
+// one (ovplayer --actions people-walk.actions --transcript OUT, in a folder holding kForms and the
+// three people of the fixture).
 TEST_F(ActionRunTest, TheTranscriptOfAWalkIsTheKeptOneByteForByte) {
   auto read = [](const std::string& path) {
     std::ifstream in(path, std::ios::binary);
