@@ -1,8 +1,12 @@
-// The ovplayer executable: the application object's start-up, event loop and shut-down.
+// The ovplayer executable: the action mode without a screen, or the application object's start-up,
+// event loop and shut-down.
 #include <cstdio>
+#include <string>
+#include <vector>
 
 #include <QString>
 
+#include "app/OvActionMode.h"
 #include "app/qt/OvPlayerApp.h"
 #include "app/qt/OvPlayerOptions.h"
 
@@ -20,6 +24,10 @@ void QuietHandler(QtMsgType type, const QMessageLogContext& context, const QStri
 }  // namespace
 
 int main(int argc, char** argv) {
+  // The action mode runs without a screen: it is chosen before any Qt object exists.
+  if (OvIsActionMode(argc, argv)) {
+    return OvRunActionMode(std::vector<std::string>(argv + 1, argv + argc), stdout, stderr);
+  }
   qInstallMessageHandler(QuietHandler);
   OvPlayerApp app(argc, argv);
   OvPlayerOptions options;

@@ -10,7 +10,9 @@
 bool OvPlayerOptions::Parse(const QStringList& arguments, int& exitCode) {
   QCommandLineParser parser;
   parser.setApplicationDescription(
-      QStringLiteral("Plays the form-based database applications of an application folder."));
+      QStringLiteral("Plays the form-based database applications of an application folder.\n"
+                     "ovplayer --actions FILE runs an action file without a screen instead "
+                     "(see ovplayer --actions --help)."));
   parser.addHelpOption();
   QCommandLineOption version({QStringLiteral("v"), QStringLiteral("version")},
                              QStringLiteral("Shows the version."));
