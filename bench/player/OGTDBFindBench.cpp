@@ -123,6 +123,7 @@ void BM_FieldFindOverAMillionRecords(benchmark::State& state) {
     search->Create(0, &window);
     OGTDBField* word = search.get();
     window.AddChild(std::move(search), -1);
+    word->SetID(1);
     word->SetItemNumber(0);
     word->Enable();
     word->Show();
