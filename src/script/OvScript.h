@@ -12,7 +12,6 @@
 
 class OGTDBWindow;
 
-
 // The commands, by their dispatch code.
 enum class OvCommand : int {
   kNone = 0,

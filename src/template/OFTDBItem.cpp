@@ -106,9 +106,7 @@ void OFTDBField::Configure(OGTItem& item) const {
   field->SetOccurrence(OcrNbr());
 }
 
-std::unique_ptr<OGTItem> OFTDBFieldMV::NewItem() const {
-  return std::make_unique<OGTDBFieldMV>();
-}
+std::unique_ptr<OGTItem> OFTDBFieldMV::NewItem() const { return std::make_unique<OGTDBFieldMV>(); }
 
 void OFTDBFieldMV::Configure(OGTItem& item) const {
   auto* field = dynamic_cast<OGTDBFieldMV*>(&item);

@@ -66,7 +66,8 @@ void OGTItemImp::ChildRemoved(OGTItemImp*) {}
 
 void OGTItemImp::PaintCallback(OGTContext* context) {
   if (item_ == nullptr) return;
-  OGTGuarded("paint", [&] { item_->Draw(context); }, true);
+  OGTGuarded(
+      "paint", [&] { item_->Draw(context); }, true);
 }
 
 void OGTItemImp::MouseCallback(OGTEvent* event) {

@@ -250,7 +250,9 @@ class ModelRun {
       CheckScans(*m, deep);
       if (::testing::Test::HasFatalFailure()) return;
     }
-    if (deep) ASSERT_EQ(file_.AllocatedBlocks(), reached) << "nodes that no tree reaches";
+    if (deep) {
+      ASSERT_EQ(file_.AllocatedBlocks(), reached) << "nodes that no tree reaches";
+    }
   }
 
   // The tree's own walk meets the model's pairs in order, both ways (backwards entry by entry,

@@ -188,7 +188,8 @@ OGTItem* OwnerlessAt(OGTItem* item, const OGTPoint& point) {
 void OGTQtNode::PaintWithOwnerless(OGTContext* context) {
   AsImp().PaintCallback(context);
   if (OGTItem* item = NodeItem()) {
-    OGTGuarded("paint", [&] { DrawOwnerless(item, context); }, true);
+    OGTGuarded(
+        "paint", [&] { DrawOwnerless(item, context); }, true);
   }
 }
 
