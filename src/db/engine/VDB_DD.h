@@ -10,6 +10,10 @@
 //             and attribute flags (1 byte each), 8 one 2-byte item number per bound item (at most
 //             five)
 //
+// The n-byte fields are packed as n-byte binary integers, so each is stored as an Integer value
+// holding the decimal text of a signed n-byte number: a block size of 32768 or more, or a flag byte
+// with Unique set, is stored as a negative number and taken as unsigned when the schema is rebuilt.
+//
 // A file's schema is rebuilt from its "DDFILE", "DDITEM" and "DDKEY" records. The dictionary holds
 // and reads its records through a user queue of its own ("SYS_VDB_DD"). Its changes are not part
 // of any transaction: each command that changes it flushes it.

@@ -5,7 +5,9 @@
 //   1 sequence number (4-byte, the log's serial counter), 2 user id (4-byte), 3 time stamp, 4 file
 //   number (4-byte), 5 type (2-byte: 1 insert, 2 delete, 3 update, 4 commit, 5 cancel), 6 state
 //   (4-byte: 1 pending, 2 committed, 3 cancelled), 7 record number (4-byte), 8 before image, 9
-//   after image (packets holding a record body).
+//   after image (packets holding a whole record image: the u16 area length and the entries).
+//   The value file's changes are recorded under file number -3; commit and cancel records carry
+//   file and record number 0.
 //
 // Commit deletes the user's pending records and writes a commit record. Cancel undoes the user's
 // pending changes from the last to the first through the internal undo steps, makes the undone

@@ -104,7 +104,7 @@ class VSorter : public VBTree {
   const VSortDescription* description_;
 };
 
-// Sorts a set of the file by a description: up to kMemorySort records in memory, more through a
+// Sorts a set of the file by a description: up to kVMemorySort records in memory, more through a
 // VSorter in workTree (in memory as well when there is no work tree). Any order is dropped first;
 // on success the set holds the new order and remembers the description text. A description of 3
 // bytes or fewer changes nothing. -501 file not open, -1207, -1209, -506 empty set, record read
