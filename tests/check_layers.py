@@ -26,7 +26,7 @@ LIBRARIES = [
     ("ovplayer_gt", ["src/gt"], ["varnex_engine"]),
     ("ovplayer_qt", ["src/gt/imp/qt"], ["ovplayer_gt"]),
     ("ovplayer_vtx", ["src/vtx"], ["ovplayer_gt"]),
-    ("ovplayer_template", ["src/template"], ["ovplayer_gt"]),
+    ("ovplayer_template", ["src/template"], ["ovplayer_vtx"]),
     ("ovplayer_script", ["src/script"], ["ovplayer_template", "ovplayer_vtx"]),
     ("ovplayer_app", ["src/app"], ["ovplayer_script"]),
     ("ovplayer_shell", ["src/app/qt", "src/app/main.cpp"], ["ovplayer_app", "ovplayer_qt"]),

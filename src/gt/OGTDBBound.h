@@ -4,6 +4,8 @@
 // shows nor gives values (an unbound database field serves as a search field).
 #pragma once
 
+#include <cstdint>
+
 #include "base/VBase.h"
 
 class VDBHandle;
@@ -17,4 +19,12 @@ class OGTDBBound {
   virtual void ClearValue() = 0;
   // Whether a value was put.
   virtual bool GatherValue(VDBHandle* /*handle*/, VRecord* /*record*/) { return false; }
+
+  // For the items that give values back, what an update of the shown record needs: the value
+  // (item, occurrence) the item gives (false for items that give none and for unbound ones),
+  // whether what it holds differs from what it last showed (or from empty after a clear), and
+  // whether it holds nothing (an emptied item removes its value).
+  virtual bool GatherTarget(int32_t* /*item*/, int32_t* /*occurrence*/) const { return false; }
+  virtual bool ValueChanged() const { return false; }
+  virtual bool ValueEmpty() const { return true; }
 };

@@ -28,6 +28,9 @@ class OGTDBField : public OGTField, public OGTDBBound {
   VResult ShowValue(VDBHandle* handle, const VRecord& record) override;
   void ClearValue() override;
   bool GatherValue(VDBHandle* handle, VRecord* record) override;
+  bool GatherTarget(int32_t* item, int32_t* occurrence) const override;
+  bool ValueChanged() const override { return Changed(); }
+  bool ValueEmpty() const override { return Text().empty(); }
 
  private:
   int32_t item_ = 1;

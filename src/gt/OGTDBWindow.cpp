@@ -421,14 +421,17 @@ VResult OGTDBWindow::GatherUpdate(VRecord* record) {
   int32_t highest[256] = {0};
   bool any = false;
   for (int32_t i = 0; i < ChildCount(); ++i) {
-    auto* field = dynamic_cast<OGTDBField*>(ChildAt(i));
-    if (field == nullptr || !field->IsBound() || field->ItemNumber() > 255) continue;
+    // The database fields and styled-text fields give values back.
+    auto* field = dynamic_cast<OGTDBBound*>(ChildAt(i));
+    std::pair<int32_t, int32_t> at;
+    if (field == nullptr || !field->GatherTarget(&at.first, &at.second) || at.first > 255) {
+      continue;
+    }
     any = true;
-    if (!field->Changed()) continue;
-    const std::pair<int32_t, int32_t> at(field->ItemNumber(), field->Occurrence());
+    if (!field->ValueChanged()) continue;
     std::vector<uint8_t>& value = replaced[at];
     value.clear();
-    if (field->Text().empty()) continue;
+    if (field->ValueEmpty()) continue;
     VRecord one;
     if (!field->GatherValue(handle_, &one)) return kVBadValue;
     VValueRef ref;

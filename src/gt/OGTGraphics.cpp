@@ -2,7 +2,10 @@
 
 #include <algorithm>
 #include <array>
+#include <memory>
+#include <vector>
 
+#include "base/OvNamedObj.h"
 #include "base/VSjis.h"
 #include "base/VString.h"
 
@@ -23,6 +26,17 @@ constexpr NamedColor kColorNames[] = {
     {"Gray", 0x808080},    {"Silver", 0xC0C0C0},    {"Lime", 0x00FF00},     {"Fuchsia", 0xFF00FF},
     {"DimGray", 0x696969}, {"SlateGray", 0x708090}, {"DarkGray", 0xA9A9A9}, {"Gainsboro", 0xDCDCDC},
 };
+
+// The colour names as named objects, so that a name compares with case and width folding.
+const std::vector<std::unique_ptr<OvNamedObj>>& ColorNames() {
+  static const std::vector<std::unique_ptr<OvNamedObj>> names = [] {
+    std::vector<std::unique_ptr<OvNamedObj>> made;
+    for (const NamedColor& named : kColorNames)
+      made.push_back(std::make_unique<OvNamedObj>(named.name));
+    return made;
+  }();
+  return names;
+}
 
 bool IsHexDigit(uint8_t b) {
   return VIsDigit(b) || (b >= 'a' && b <= 'f') || (b >= 'A' && b <= 'F');
@@ -112,12 +126,12 @@ void OGTColor::Parse(const char* text, size_t length) {
     value_ = value | 0xFF000000u;
     return;
   }
-  for (const NamedColor& named : kColorNames) {
-    size_t nameLength = std::char_traits<char>::length(named.name);
-    if (nameLength != length) continue;
-    if (VCompareRuns(bytes, length, reinterpret_cast<const uint8_t*>(named.name), nameLength, true,
-                     true) == 0) {
-      SetRGB(named.rgb);
+  if (length > INT32_MAX) return;
+  // Letter case and width are both folded: "red", "RED" and the full-width "ＲＥＤ" are red.
+  const auto& names = ColorNames();
+  for (size_t i = 0; i < names.size(); ++i) {
+    if (names[i]->EqualsCountedName(text, static_cast<int32_t>(length), true, true)) {
+      SetRGB(kColorNames[i].rgb);
       return;
     }
   }

@@ -95,8 +95,9 @@ class OGTColor {
     return (uint32_t{Blue()} << 16) | (uint32_t{Green()} << 8) | Red();
   }
 
-  // "#" followed by hexadecimal digits, or one of the colour names, ignoring case. Text that is
-  // absent, empty, "#" alone or an unknown name leaves the colour unchanged.
+  // "#" followed by hexadecimal digits, or one of the colour names, ignoring letter case and width
+  // (full-width letters read as their ASCII ones). Text that is absent, empty, "#" alone or an
+  // unknown name leaves the colour unchanged.
   void Parse(const char* text, size_t length);
   void Parse(std::string_view text) { Parse(text.data(), text.size()); }
 

@@ -156,6 +156,9 @@ void OvScript::Dispatch(OvCommand command, std::string_view list) {
     case OvCommand::kFieldEdit:
       FieldEdit(list);
       return;
+    case OvCommand::kSelectFindWord:
+      SelectFindWord(list);
+      return;
     default:
       break;
   }
@@ -174,10 +177,6 @@ void OvScript::Dispatch(OvCommand command, std::string_view list) {
     case OvCommand::kDataOutput:
       wellFormed = Parses<OvDataOutputParams>(list);
       name = "@DataOutput";
-      break;
-    case OvCommand::kSelectFindWord:
-      wellFormed = Parses<OvSelectFindWordParams>(list);
-      name = "@SelectFindWord";
       break;
     default:
       return;

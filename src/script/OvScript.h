@@ -80,6 +80,7 @@ class OvScript {
   void SetEnable(std::string_view list);
   void SetVisible(std::string_view list);
   void FieldEdit(std::string_view list);
+  void SelectFindWord(std::string_view list);
 
   OvScriptApp* app_;
   OGTDBWindow* window_;

@@ -1,5 +1,6 @@
 // The editing and form commands of scripts: record changes and transactions, moving through the
-// set, opening forms, sounds, and enabling, showing and editing items.
+// set, opening forms, sounds, enabling, showing and editing items, and marking the words found in
+// styled-text fields.
 #include <string>
 
 #include "base/VSjis.h"
@@ -16,6 +17,7 @@
 #include "template/OFTBuild.h"
 #include "template/OFTForm.h"
 #include "template/OFTSearch.h"
+#include "vtx/OGTDBStyleEdit.h"
 
 namespace {
 
@@ -234,4 +236,17 @@ void OvScript::FieldEdit(std::string_view list) {
     }
   }
   if (!done) Beep();
+}
+
+void OvScript::SelectFindWord(std::string_view list) {
+  OvSelectFindWordParams params;
+  if (!OvParseParams(list, &params)) return;
+  for (int32_t id : params.fieldIDs) {
+    // Only the styled-text database fields mark words; other items are skipped.
+    auto* field = dynamic_cast<OGTDBStyleEdit*>(window_->FindByID(id));
+    if (field == nullptr) continue;
+    field->ClearWordMarks();
+    if (params.clear) continue;
+    for (const std::string& word : window_->FindWords()) field->MarkWord(word);
+  }
 }

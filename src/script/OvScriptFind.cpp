@@ -5,6 +5,7 @@
 
 #include "base/VSjis.h"
 #include "base/VString.h"
+#include "gt/OGTDBValue.h"
 #include "gt/OGTDBWindow.h"
 #include "gt/OGTEvent.h"
 #include "gt/OGTMessageBox.h"
@@ -45,7 +46,7 @@ std::string FieldText(OGTItem* item, bool selectionOnly) {
     std::string selected;
     auto* source = dynamic_cast<OGTSelectedText*>(item);
     if (source == nullptr || !source->SelectedText(&selected)) return std::string();
-    return std::string(selected.substr(0, kTextSize - 1));
+    return std::string(OGTDBCut(selected, kTextSize - 1));
   }
   return ItemText(item);
 }

@@ -13,7 +13,7 @@ void BuildItem(OGTWindow& window, const OFTItem& source) {
   std::unique_ptr<OGTItem> made = source.NewItem();
   if (made == nullptr) return;
   OGTItem* item = made.get();
-  item->Create(source.Type(), &window);
+  item->Create(source.BuildVariant(), &window);
   window.AddChild(std::move(made), -1);
   item->SetID(source.ID());
   item->SetPosition(source.X(), source.Y(), false);

@@ -6,6 +6,7 @@
 #include "gt/OGTDBImageField.h"
 #include "gt/OGTDBList.h"
 #include "template/OFTStatement.h"
+#include "vtx/OGTDBStyleEdit.h"
 
 namespace {
 
@@ -116,6 +117,17 @@ void OFTDBFieldMV::Configure(OGTItem& item) const {
   if (lineHeight_ > 0) field->SetRowHeight(lineHeight_);
   field->SetHeaderHeight(0);
   field->ShowScrollBars(true, true);
+}
+
+std::unique_ptr<OGTItem> OFTDBStyleEdit::NewItem() const {
+  return std::make_unique<OGTDBStyleEdit>();
+}
+
+void OFTDBStyleEdit::Configure(OGTItem& item) const {
+  auto* field = dynamic_cast<OGTDBStyleEdit*>(&item);
+  if (field == nullptr) return;
+  field->SetItemNumber(ItemNbr());
+  field->SetOccurrence(OcrNbr());
 }
 
 std::unique_ptr<OGTItem> OFTDBImageField::NewItem() const {

@@ -1,6 +1,5 @@
 // Templates of the items bound to a database file. They are read like every item template and
-// built in any window (in a plain window they show nothing until a record is shown in them). The
-// styled-text field is read but not built yet.
+// built in any window (in a plain window they show nothing until a record is shown in them).
 #pragma once
 
 #include <cstdint>
@@ -58,11 +57,15 @@ class OFTDBFieldMV : public OFTDBBoundItem {
   int16_t lineHeight_ = 0;
 };
 
+// Its item is always made with variant 1, whatever the file's Type says.
 class OFTDBStyleEdit : public OFTDBBoundItem {
  public:
   OFTDBStyleEdit() : OFTDBBoundItem(true) {}
   int32_t Kind() const override { return 118; }
   const char* Keyword() const override { return "DBStyleEdit"; }
+  int32_t BuildVariant() const override { return 1; }
+  std::unique_ptr<OGTItem> NewItem() const override;
+  void Configure(OGTItem& item) const override;
 };
 
 class OFTDBImageField : public OFTDBBoundItem {

@@ -56,6 +56,8 @@ class OFTItem {
 
   // A new toolkit item of this kind, not yet created; null for kinds not built.
   virtual std::unique_ptr<OGTItem> NewItem() const;
+  // The variant the item is created with: the Type.
+  virtual int32_t BuildVariant() const { return type_; }
   // Applies the settings of this kind after the common ones (identifier, geometry, text, flags
   // and script) have been applied.
   virtual void Configure(OGTItem& item) const;

@@ -22,6 +22,7 @@
 #include "gt/imp/headless/OGTHeadlessFactory.h"
 #include "template/OFTApp.h"
 #include "template/OFTForm.h"
+#include "vtx/OGTDBStyleEdit.h"
 
 namespace {
 
@@ -233,12 +234,11 @@ TEST_F(BuildTest, EveryPlainItemKindOfTheSampleFileIsBuiltWithItsOwnSettings) {
   ASSERT_NE(app, nullptr);
   std::unique_ptr<OGTWindow> window = BuildWindow(app, Sj("顧客一覧").c_str());
   ASSERT_NE(window, nullptr);
-  // Items 1 to 10 are plain kinds; 11 to 16 are bound to the database, built in any window
-  // (the styled-text field, 13, is not built yet).
-  const int32_t kinds[] = {11, 12, 13, 3, 4, 5, 14, 16, 19, 20, 1001, 1004, 1006, 1007, 1002};
-  const int32_t ids[] = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 14, 15, 16};
-  ASSERT_EQ(window->ChildCount(), 15);
-  for (int32_t i = 0; i < 15; ++i) {
+  // Items 1 to 10 are plain kinds; 11 to 16 are bound to the database, built in any window.
+  const int32_t kinds[] = {11, 12, 13, 3, 4, 5, 14, 16, 19, 20, 1001, 1004, 1005, 1006, 1007, 1002};
+  const int32_t ids[] = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16};
+  ASSERT_EQ(window->ChildCount(), 16);
+  for (int32_t i = 0; i < 16; ++i) {
     EXPECT_EQ(window->ChildAt(i)->GetID(), ids[i]);
     EXPECT_EQ(window->ChildAt(i)->Kind(), kinds[i]) << i;
     if (i < 10) {
@@ -256,6 +256,12 @@ TEST_F(BuildTest, EveryPlainItemKindOfTheSampleFileIsBuiltWithItsOwnSettings) {
   EXPECT_EQ(values->ColumnWidth(), 150);
   EXPECT_EQ(values->RowHeight(), 18);
   EXPECT_EQ(values->HeaderHeight(), 0);
+  // The styled-text field is made with variant 1 whatever its Type says.
+  auto* styled = dynamic_cast<OGTDBStyleEdit*>(window->FindByID(13));
+  ASSERT_NE(styled, nullptr);
+  EXPECT_EQ(styled->ItemNumber(), 6);
+  EXPECT_EQ(styled->Occurrence(), 2);
+  EXPECT_EQ(styled->Variant(), 1);
   auto* image = dynamic_cast<OGTDBImageField*>(window->FindByID(14));
   ASSERT_NE(image, nullptr);
   EXPECT_EQ(image->ItemNumber(), 7);

@@ -31,6 +31,8 @@ int32_t OGTCheckBoxImp::Kind() const { return kOGTKindCheckBox; }
 
 int32_t OGTListImp::Kind() const { return kOGTKindList; }
 
+int32_t OGTStyleEditImp::Kind() const { return kOGTKindStyleEdit; }
+
 int32_t OGTScrollBarImp::Kind() const { return kOGTKindScrollBar; }
 int32_t OGTScrollBarImp::Thickness() const { return 0; }
 void OGTScrollBarImp::SetScrollPosition(int32_t) {}

@@ -71,6 +71,13 @@ class OGTListImp : public OGTItemImp {
   int32_t Kind() const override;
 };
 
+// A custom-drawn surface for the styled-text items; it takes the focus. The item handles its keys
+// (Tab included) itself.
+class OGTStyleEditImp : public OGTItemImp {
+ public:
+  int32_t Kind() const override;
+};
+
 class OGTScrollBarImp : public OGTItemImp {
  public:
   int32_t Kind() const override;

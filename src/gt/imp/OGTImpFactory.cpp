@@ -32,6 +32,7 @@ std::unique_ptr<OGTButtonImp> OGTImpFactory::MakeButtonImp(OGTItem*) { return nu
 std::unique_ptr<OGTRadioBtnImp> OGTImpFactory::MakeRadioBtnImp(OGTItem*) { return nullptr; }
 std::unique_ptr<OGTCheckBoxImp> OGTImpFactory::MakeCheckBoxImp(OGTItem*) { return nullptr; }
 std::unique_ptr<OGTListImp> OGTImpFactory::MakeListImp(OGTItem*) { return nullptr; }
+std::unique_ptr<OGTStyleEditImp> OGTImpFactory::MakeStyleEditImp(OGTItem*) { return nullptr; }
 std::unique_ptr<OGTScrollBarImp> OGTImpFactory::MakeScrollBarImp(OGTItem*) { return nullptr; }
 std::unique_ptr<OGTCursorImp> OGTImpFactory::MakeCursorImp() { return nullptr; }
 std::unique_ptr<OGTImageImp> OGTImpFactory::MakeImageImp() { return nullptr; }

@@ -44,6 +44,7 @@ class OGTImpFactory {
   virtual std::unique_ptr<OGTCheckBoxImp> MakeCheckBoxImp(OGTItem* parent);
   virtual std::unique_ptr<OGTListImp> MakeListImp(OGTItem* parent);
   virtual std::unique_ptr<OGTScrollBarImp> MakeScrollBarImp(OGTItem* parent);
+  virtual std::unique_ptr<OGTStyleEditImp> MakeStyleEditImp(OGTItem* parent);
   virtual std::unique_ptr<OGTCursorImp> MakeCursorImp();
   virtual std::unique_ptr<OGTImageImp> MakeImageImp();
   virtual std::unique_ptr<OGTSoundImp> MakeSoundImp();

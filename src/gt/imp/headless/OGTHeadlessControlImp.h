@@ -126,6 +126,13 @@ class OGTHeadlessListImp : public OGTHeadlessImp<OGTListImp> {
   bool Focusable() const override { return true; }
 };
 
+// The surface a styled-text item draws itself on; it takes the focus.
+class OGTHeadlessStyleEditImp : public OGTHeadlessImp<OGTStyleEditImp> {
+ public:
+  using OGTHeadlessImp::OGTHeadlessImp;
+  bool Focusable() const override { return true; }
+};
+
 // A scroll bar 14 units thick. The position stays within the range; a range of two equal values
 // disables the bar (the range becomes 0, 0).
 class OGTHeadlessScrollBarImp : public OGTHeadlessImp<OGTScrollBarImp> {

@@ -63,6 +63,10 @@ std::unique_ptr<OGTListImp> OGTHeadlessFactory::MakeListImp(OGTItem* parent) {
   return std::make_unique<OGTHeadlessListImp>(screen_, parent);
 }
 
+std::unique_ptr<OGTStyleEditImp> OGTHeadlessFactory::MakeStyleEditImp(OGTItem* parent) {
+  return std::make_unique<OGTHeadlessStyleEditImp>(screen_, parent);
+}
+
 std::unique_ptr<OGTScrollBarImp> OGTHeadlessFactory::MakeScrollBarImp(OGTItem* parent) {
   return std::make_unique<OGTHeadlessScrollBarImp>(screen_, parent);
 }

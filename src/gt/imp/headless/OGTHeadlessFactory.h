@@ -33,6 +33,7 @@ class OGTHeadlessFactory : public OGTImpFactory {
   std::unique_ptr<OGTCheckBoxImp> MakeCheckBoxImp(OGTItem* parent) override;
   std::unique_ptr<OGTListImp> MakeListImp(OGTItem* parent) override;
   std::unique_ptr<OGTScrollBarImp> MakeScrollBarImp(OGTItem* parent) override;
+  std::unique_ptr<OGTStyleEditImp> MakeStyleEditImp(OGTItem* parent) override;
   std::unique_ptr<OGTCursorImp> MakeCursorImp() override;
   std::unique_ptr<OGTImageImp> MakeImageImp() override;
   std::unique_ptr<OGTSoundImp> MakeSoundImp() override;

@@ -212,4 +212,5 @@ template class OGTHeadlessImp<OGTButtonImp>;
 template class OGTHeadlessImp<OGTRadioBtnImp>;
 template class OGTHeadlessImp<OGTCheckBoxImp>;
 template class OGTHeadlessImp<OGTListImp>;
+template class OGTHeadlessImp<OGTStyleEditImp>;
 template class OGTHeadlessImp<OGTScrollBarImp>;

@@ -4,6 +4,7 @@
 #include "gt/OGTCompositItem.h"
 #include "gt/OGTContext.h"
 #include "gt/OGTDialog.h"
+#include "gt/OGTSelectedText.h"
 #include "gt/imp/OGTControlImp.h"
 #include "gt/imp/headless/OGTHeadlessScreen.h"
 
@@ -12,6 +13,11 @@ namespace {
 OGTFieldImp* FocusedField(const OGTHeadlessWindowImp& window) {
   OGTItem* focused = window.FocusedItem();
   return focused != nullptr ? dynamic_cast<OGTFieldImp*>(focused->Imp()) : nullptr;
+}
+
+// A focused item that keeps its own text (a styled-text item), or null.
+OGTSelectedText* FocusedText(const OGTHeadlessWindowImp& window) {
+  return dynamic_cast<OGTSelectedText*>(window.FocusedItem());
 }
 
 void SnapshotChildren(const OGTItem* item, OGTSeen& seen) {
@@ -79,26 +85,43 @@ void OGTHeadlessWindowImp::SetBackgroundImage(const char* name) {
 }
 
 bool OGTHeadlessWindowImp::Cut() {
+  if (OGTSelectedText* text = FocusedText(*this)) {
+    std::string selected;
+    if (!text->SelectedText(&selected)) return false;
+    screen_->Clipboard() = selected;
+    return text->DeleteSelectedText();
+  }
   OGTFieldImp* field = FocusedField(*this);
   return field != nullptr && field->Cut();
 }
 
 bool OGTHeadlessWindowImp::Copy() {
+  if (OGTSelectedText* text = FocusedText(*this)) {
+    std::string selected;
+    if (!text->SelectedText(&selected)) return false;
+    screen_->Clipboard() = selected;
+    return true;
+  }
   OGTFieldImp* field = FocusedField(*this);
   return field != nullptr && field->Copy();
 }
 
 bool OGTHeadlessWindowImp::Paste() {
+  if (OGTSelectedText* text = FocusedText(*this)) {
+    return !screen_->Clipboard().empty() && text->ReplaceSelectedText(screen_->Clipboard());
+  }
   OGTFieldImp* field = FocusedField(*this);
   return field != nullptr && field->Paste();
 }
 
 bool OGTHeadlessWindowImp::Clear() {
+  if (OGTSelectedText* text = FocusedText(*this)) return text->DeleteSelectedText();
   OGTFieldImp* field = FocusedField(*this);
   return field != nullptr && field->Clear();
 }
 
 bool OGTHeadlessWindowImp::SelectAll() {
+  if (OGTSelectedText* text = FocusedText(*this)) return text->SelectWholeText();
   OGTFieldImp* field = FocusedField(*this);
   return field != nullptr && field->SelectAll();
 }

@@ -333,6 +333,7 @@ template class OGTQtDrawnImp<OGTLineImp>;
 template class OGTQtDrawnImp<OGTCircleImp>;
 template class OGTQtDrawnImp<OGTPlaneImp>;
 template class OGTQtDrawnImp<OGTListImp>;
+template class OGTQtDrawnImp<OGTStyleEditImp>;
 
 void OGTQtLineImp::NativeDraw(OGTContext* context) {
   if (context == nullptr) return;

@@ -175,6 +175,15 @@ class OGTQtPlaneImp : public OGTQtDrawnImp<OGTPlaneImp> {
   QImage image_;
 };
 
+// The surface a styled-text item draws itself on; it takes the focus and the item handles its keys.
+class OGTQtStyleEditImp : public OGTQtDrawnImp<OGTStyleEditImp> {
+ public:
+  using OGTQtDrawnImp::OGTQtDrawnImp;
+
+ protected:
+  bool Opaque() const override { return true; }
+};
+
 // The surface a list draws itself on; it takes the focus. Tab passed on sends 72 (71 with Shift).
 class OGTQtListImp : public OGTQtDrawnImp<OGTListImp> {
  public:

@@ -386,4 +386,5 @@ template class OGTQtImp<OGTButtonImp>;
 template class OGTQtImp<OGTRadioBtnImp>;
 template class OGTQtImp<OGTCheckBoxImp>;
 template class OGTQtImp<OGTListImp>;
+template class OGTQtImp<OGTStyleEditImp>;
 template class OGTQtImp<OGTScrollBarImp>;

@@ -78,6 +78,10 @@ std::unique_ptr<OGTListImp> OGTQtImpFactory::MakeListImp(OGTItem*) {
   return std::make_unique<OGTQtListImp>(shared_);
 }
 
+std::unique_ptr<OGTStyleEditImp> OGTQtImpFactory::MakeStyleEditImp(OGTItem*) {
+  return std::make_unique<OGTQtStyleEditImp>(shared_);
+}
+
 std::unique_ptr<OGTScrollBarImp> OGTQtImpFactory::MakeScrollBarImp(OGTItem*) {
   return std::make_unique<OGTQtScrollBarImp>(shared_);
 }

@@ -35,6 +35,7 @@ class OGTQtImpFactory : public OGTImpFactory {
   std::unique_ptr<OGTRadioBtnImp> MakeRadioBtnImp(OGTItem* parent) override;
   std::unique_ptr<OGTCheckBoxImp> MakeCheckBoxImp(OGTItem* parent) override;
   std::unique_ptr<OGTListImp> MakeListImp(OGTItem* parent) override;
+  std::unique_ptr<OGTStyleEditImp> MakeStyleEditImp(OGTItem* parent) override;
   std::unique_ptr<OGTScrollBarImp> MakeScrollBarImp(OGTItem* parent) override;
   std::unique_ptr<OGTCursorImp> MakeCursorImp() override;
   std::unique_ptr<OGTImageImp> MakeImageImp() override;

@@ -2,6 +2,7 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QClipboard>
 #include <QEventLoop>
 #include <QKeyEvent>
 #include <QLayout>
@@ -11,10 +12,12 @@
 
 #include "gt/OGTContext.h"
 #include "gt/OGTDialog.h"
+#include "gt/OGTSelectedText.h"
 #include "gt/imp/OGTControlImp.h"
 #include "gt/imp/qt/OGTQtContextImp.h"
 #include "gt/imp/qt/OGTQtResourceImp.h"
 #include "gt/imp/qt/OGTQtShared.h"
+#include "gt/imp/qt/OGTQtText.h"
 #include "gt/imp/qt/OGTQtWidgets.h"
 
 namespace {
@@ -155,27 +158,44 @@ OGTFieldImp* OGTQtWindowImp::FocusedField() const {
   return focused != nullptr ? dynamic_cast<OGTFieldImp*>(focused->Imp()) : nullptr;
 }
 
+OGTSelectedText* OGTQtWindowImp::FocusedText() const {
+  return dynamic_cast<OGTSelectedText*>(FocusedItem());
+}
+
 bool OGTQtWindowImp::Cut() {
+  if (OGTSelectedText* text = FocusedText()) return Copy() && text->DeleteSelectedText();
   OGTFieldImp* field = FocusedField();
   return field != nullptr && field->Cut();
 }
 
 bool OGTQtWindowImp::Copy() {
+  if (OGTSelectedText* text = FocusedText()) {
+    std::string selected;
+    if (!text->SelectedText(&selected)) return false;
+    QGuiApplication::clipboard()->setText(OGTQtDisplayText(selected));
+    return true;
+  }
   OGTFieldImp* field = FocusedField();
   return field != nullptr && field->Copy();
 }
 
 bool OGTQtWindowImp::Paste() {
+  if (OGTSelectedText* text = FocusedText()) {
+    const std::string pasted = OGTQtToolkitText(QGuiApplication::clipboard()->text());
+    return !pasted.empty() && text->ReplaceSelectedText(pasted);
+  }
   OGTFieldImp* field = FocusedField();
   return field != nullptr && field->Paste();
 }
 
 bool OGTQtWindowImp::Clear() {
+  if (OGTSelectedText* text = FocusedText()) return text->DeleteSelectedText();
   OGTFieldImp* field = FocusedField();
   return field != nullptr && field->Clear();
 }
 
 bool OGTQtWindowImp::SelectAll() {
+  if (OGTSelectedText* text = FocusedText()) return text->SelectWholeText();
   OGTFieldImp* field = FocusedField();
   return field != nullptr && field->SelectAll();
 }

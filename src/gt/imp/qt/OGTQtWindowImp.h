@@ -65,6 +65,8 @@ class OGTQtWindowImp : public OGTQtImp<OGTWindowImp> {
 
  private:
   class OGTFieldImp* FocusedField() const;
+  // A focused item that keeps its own text (a styled-text item), or null.
+  class OGTSelectedText* FocusedText() const;
 
   QPointer<QMdiSubWindow> sub_;
   QPointer<OGTQtSurface> client_;
