@@ -252,8 +252,7 @@ void OvActionRunner::Refuse(const std::string& why) { throw OvActionFailure(0, w
 void OvActionRunner::StartUp() {
   if (started_) return;
   started_ = true;
-  OGTGuarded("start-up",
-             [this] { OvTellOpenProblems(*runner_, opened_, folderPath_.c_str()); });
+  OGTGuarded("start-up", [this] { OvTellOpenProblems(*runner_, opened_, folderPath_.c_str()); });
 }
 
 void OvActionRunner::RefuseAfterQuit() const {
