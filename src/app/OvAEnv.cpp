@@ -1,6 +1,10 @@
 #include "app/OvAEnv.h"
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <algorithm>
+#include <cerrno>
 #include <cstring>
 #include <memory>
 #include <new>
@@ -81,9 +85,36 @@ VResult OvAEnv::CloseDatabase() {
   return 0;
 }
 
+namespace {
+
+// Whether the system refuses the player the access to the element.
+bool Denied(const VDirElement& element, int mode) {
+  std::string native;
+  if (element.PlatformPath(&native) != kVOk) return false;
+  return ::access(native.c_str(), mode) != 0 && errno == EACCES;
+}
+
+// Where the folder stands before it is listed.
+OvFolderReport::Folder FolderState(const VDir& folder) {
+  std::string native;
+  if (folder.PlatformPath(&native) != kVOk) return OvFolderReport::kMissing;
+  struct stat st;
+  if (::stat(native.c_str(), &st) != 0) {
+    return errno == EACCES ? OvFolderReport::kDenied : OvFolderReport::kMissing;
+  }
+  if (!S_ISDIR(st.st_mode)) return OvFolderReport::kNotFolder;
+  if (::access(native.c_str(), R_OK | X_OK) != 0) return OvFolderReport::kDenied;
+  return OvFolderReport::kListed;
+}
+
+}  // namespace
+
 void OvAEnv::ReadFolder(const char* folderPath) {
+  folderReport_ = OvFolderReport();
   if (folderPath == nullptr) return;
   VDir folder(folderPath);
+  folderReport_.folder = FolderState(folder);
+  if (folderReport_.folder != OvFolderReport::kListed) return;
   folder.List(3);
   // Directory listings come in no useful order; names in byte order make the pool's order (and
   // with it the order of start-up forms and of the application list) the same on every machine.
@@ -96,7 +127,15 @@ void OvAEnv::ReadFolder(const char* folderPath) {
   }
   std::stable_sort(entries.begin(), entries.end(),
                    [](VDirElement* a, VDirElement* b) { return a->Name() < b->Name(); });
-  for (VDirElement* entry : entries) ReadDefinitionFile(pool_, entry);
+  for (VDirElement* entry : entries) {
+    // A folder named like a definition file is no definition and not worth a word.
+    if (!entry->IsFile()) continue;
+    ++folderReport_.definitionFiles;
+    VResult read = ReadDefinitionFile(pool_, entry);
+    if (read != kVOk) {
+      folderReport_.skipped.push_back({entry->Name(), read, Denied(*entry, R_OK)});
+    }
+  }
 }
 
 void OvAEnv::OpenApp(const char* appName) {

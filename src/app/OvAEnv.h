@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "base/OvNamedList.h"
@@ -15,6 +16,25 @@
 class OvApp;
 class VBSBoss;
 class VDBHandle;
+
+// What reading the application folder could not use: the folder itself, or definition files that
+// could not be read. The player tells the user once at start-up.
+struct OvFolderReport {
+  enum Folder { kNotRead, kListed, kMissing, kNotFolder, kDenied };
+  struct Skipped {
+    std::string name;  // the file's name as the folder lists it
+    VResult code;      // why ReadDefinitionFile could not read it
+    bool denied;       // the system refused to let the player read it
+  };
+
+  Folder folder = kNotRead;
+  // Entries whose names end in ".ova", read or not.
+  int32_t definitionFiles = 0;
+  std::vector<Skipped> skipped;
+
+  // Nothing to tell: the folder was listed, holds definitions and every one of them was read.
+  bool AllRead() const { return folder == kListed && definitionFiles > 0 && skipped.empty(); }
+};
 
 class OvAEnv {
  public:
@@ -37,9 +57,10 @@ class OvAEnv {
   VBSBoss* Engine() const { return engine_.get(); }
 
   // Reads every definition file of the folder (portable path) whose name ends in ".ova" into the
-  // pool, in the byte order of the names. Nothing happens for a null path or a folder that cannot
-  // be listed.
+  // pool, in the byte order of the names. Nothing is read for a null path or a folder that cannot
+  // be listed. What could not be read is kept in FolderReport.
   void ReadFolder(const char* folderPath);
+  const OvFolderReport& FolderReport() const { return folderReport_; }
   OFTPool& Pool() { return pool_; }
   const OFTPool& Pool() const { return pool_; }
 
@@ -58,6 +79,7 @@ class OvAEnv {
 
  private:
   OFTPool pool_;
+  OvFolderReport folderReport_;
   OvNamedList apps_;
   // Closed applications waiting to be deleted after the current event.
   std::vector<std::unique_ptr<OvApp>> closing_;

@@ -9,7 +9,9 @@
 #include "app/OvARunAppList.h"
 #include "app/OvATexts.h"
 #include "app/OvApp.h"
+#include "base/VCodePage.h"
 #include "base/VSjis.h"
+#include "db/engine/VCodeTexts.h"
 #include "gt/OGTButton.h"
 #include "gt/OGTDialog.h"
 #include "gt/OGTEvent.h"
@@ -19,6 +21,7 @@
 #include "gt/OGTListData.h"
 #include "gt/OGTMessageBox.h"
 #include "gt/OGTSound.h"
+#include "gt/OGTTexts.h"
 #include "gt/imp/OGTImpFactory.h"
 #include "template/OFTApp.h"
 #include "template/OFTForm.h"
@@ -213,6 +216,95 @@ void OvCopyWhole(const char* text, char* out, size_t size) {
   out[n] = 0;
 }
 
+namespace {
+
+// How many skipped files the folder report names before it only counts the rest.
+constexpr size_t kNamedFiles = 8;
+
+// A path or file name as the system lists it (UTF-8 bytes on Linux) in a Shift-JIS text.
+std::string Shown(const std::string& native) { return VUtf8ToSjis(native); }
+
+// A message box like ShowMessage's, grown to hold every line of the text ("\r" between lines).
+void ShowReport(const std::string& text) {
+  int32_t lines = 1;
+  size_t lineBytes = 0;
+  for (char c : text) {
+    if (c == '\r') {
+      ++lines;
+      lineBytes = 0;
+    } else if (++lineBytes > 64) {
+      ++lines;  // a long line wraps
+      lineBytes = 0;
+    }
+  }
+  const int32_t labelHeight = 16 * lines + 4;
+  auto dialog = std::make_unique<OGTDialog>();
+  dialog->Create(2, nullptr);
+  dialog->SetPosition(100, 100, true);
+  dialog->SetSize(460, labelHeight + 56, true);
+  dialog->SetText(OGTText(kOGTTextConfirmTitle).c_str());
+  AddControl<OGTLabel>(*dialog, 10, 10, 440, labelHeight, text.c_str());
+  auto* ok =
+      AddControl<OGTButton>(*dialog, 370, labelHeight + 22, 80, 22, OGTText(kOGTTextAgree).c_str());
+  ok->SetDefault(true);
+  dialog->SetDefaultButton(ok);
+  dialog->SetCancelButton(ok);
+  dialog->Show();
+  dialog->BeginModal();
+  while (!dialog->WaitOver()) {
+    OGTItem* item = dialog->WaitForEvent();
+    if (item == ok && dialog->LastEventCode() == kOGTEventButtonPressed) break;
+  }
+  dialog->EndModal();
+}
+
+}  // namespace
+
+std::string OvDatabaseErrorText(VResult code) {
+  return OvAText(kOvATextDatabaseNotOpened) + "\r" + VJapaneseCodeText(code);
+}
+
+std::string OvFolderReportText(const OvFolderReport& report, const char* folderPath) {
+  if (report.AllRead() || report.folder == OvFolderReport::kNotRead) return {};
+  std::string text = OvAText(kOvATextFolderBefore) +
+                     Shown(folderPath != nullptr ? folderPath : "") + OvAText(kOvATextFolderAfter);
+  switch (report.folder) {
+    case OvFolderReport::kMissing:
+      return text + OvAText(kOvATextFolderMissing);
+    case OvFolderReport::kNotFolder:
+      return text + OvAText(kOvATextFolderNotFolder);
+    case OvFolderReport::kDenied:
+      return text + OvAText(kOvATextFolderDenied);
+    default:
+      break;
+  }
+  if (report.definitionFiles == 0) return text + OvAText(kOvATextFolderEmpty);
+  text += OvAText(kOvATextFilesSkipped);
+  for (size_t i = 0; i < report.skipped.size() && i < kNamedFiles; ++i) {
+    const OvFolderReport::Skipped& file = report.skipped[i];
+    text += "\r  " + Shown(file.name);
+    if (file.denied) {
+      text += OvAText(kOvATextFileDenied);
+    } else {
+      text +=
+          OvAText(kOvATextFileError) + std::to_string(file.code) + OvAText(kOvATextFileErrorEnd);
+    }
+  }
+  if (report.skipped.size() > kNamedFiles) {
+    text += "\r  " + OvAText(kOvATextMoreFiles) +
+            std::to_string(report.skipped.size() - kNamedFiles) + OvAText(kOvATextMoreFilesEnd);
+  }
+  return text;
+}
+
+void OvTellOpenProblems(OvARunner& runner, VResult opened, const char* folderPath) {
+  if (opened != 0) ShowError(opened, OvDatabaseErrorText(opened).c_str());
+  if (OvAEnv* env = runner.Env()) {
+    std::string report = OvFolderReportText(env->FolderReport(), folderPath);
+    if (!report.empty()) ShowReport(report);
+  }
+}
+
 std::unique_ptr<OvARunner> OvStartRunner(std::unique_ptr<OGTImpFactory> factory,
                                          const char* configPath, const char* folderPath) {
   std::unique_ptr<OvARunner> runner(new (std::nothrow) OvARunner);
@@ -220,7 +312,7 @@ std::unique_ptr<OvARunner> OvStartRunner(std::unique_ptr<OGTImpFactory> factory,
   // A new runner has no factory to release, so taking this one cannot fail.
   (void)runner->SetImpFactory(std::move(factory));
   VResult opened = runner->Open(configPath, folderPath);
-  if (opened != 0) ShowError(opened, OvAText(kOvATextDatabaseNotOpened).c_str());
+  OvTellOpenProblems(*runner, opened, folderPath);
   runner->Start();
   return runner;
 }

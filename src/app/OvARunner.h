@@ -10,6 +10,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <string>
 
 #include "base/VBase.h"
 
@@ -17,6 +18,7 @@ class OFTPool;
 class OGTImpFactory;
 class OvAEnv;
 class OvARunAppList;
+struct OvFolderReport;
 
 class OvARunner {
  public:
@@ -66,10 +68,24 @@ class OvARunner {
 };
 
 // The player's start-up once its frame exists: makes the runner, adopts the factory, opens the
-// configuration and the folder (showing the error box when the database does not open; start-up
-// goes on all the same) and starts. Null when the runner cannot be made.
+// configuration and the folder and starts. When the database does not open it shows the error
+// box, with a line under the engine's code that says what the code means; when the folder could
+// not be used, or definition files in it could not be read, one message box says so. Start-up
+// goes on all the same. Null when the runner cannot be made.
 std::unique_ptr<OvARunner> OvStartRunner(std::unique_ptr<OGTImpFactory> factory,
                                          const char* configPath, const char* folderPath);
+
+// What start-up tells the user once the runner opened (opened is Open's answer): the database
+// error box when the database did not open, then the folder report when there is one. Both the
+// player and its action mode tell it, each before Start.
+void OvTellOpenProblems(OvARunner& runner, VResult opened, const char* folderPath);
+
+// The database error box's message: the fixed text, then on a line of its own what the code
+// means and what to do (Shift-JIS).
+std::string OvDatabaseErrorText(VResult code);
+// What the start-up tells of the application folder (portable path): Shift-JIS lines separated by
+// "\r", or empty when every definition file of the folder was read.
+std::string OvFolderReportText(const OvFolderReport& report, const char* folderPath);
 
 // Copies the zero-terminated Shift-JIS text into out (size bytes, size > 0): whole characters
 // while they fit, then a zero byte.

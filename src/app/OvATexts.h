@@ -1,5 +1,6 @@
 // The player shell's own texts shown to the user: the database error, the application list window
-// and its messages, and the form chooser. Held as Shift-JIS bytes.
+// and its messages, the form chooser and the report of an application folder that could not be
+// used. Held as Shift-JIS bytes.
 #pragma once
 
 #include <cstddef>
@@ -17,6 +18,20 @@ enum OvATextId : size_t {
   kOvATextFormNameHeading,    // list heading of the form chooser
   kOvATextAgree,              // the form chooser's OK button
   kOvATextCancel,             // the form chooser's cancel button
+  // The start-up's report of an application folder it could not use: "アプリケーションフォルダ「",
+  // the folder, "」", then what is wrong with it, or the skipped files one a line, each with why.
+  kOvATextFolderBefore,
+  kOvATextFolderAfter,
+  kOvATextFolderMissing,
+  kOvATextFolderNotFolder,
+  kOvATextFolderDenied,
+  kOvATextFolderEmpty,
+  kOvATextFilesSkipped,
+  kOvATextFileDenied,    // after a skipped file's name
+  kOvATextFileError,     // after a skipped file's name, before its code
+  kOvATextFileErrorEnd,  // after the code
+  kOvATextMoreFiles,     // before the number of skipped files not listed
+  kOvATextMoreFilesEnd,  // after it
 };
 
 const std::string& OvAText(OvATextId id);

@@ -146,6 +146,13 @@ int RunActions(const std::vector<OvAction>& actions, const std::string& file,
 
 }  // namespace
 
+bool OvGivenPathExists(const char* option, const std::string& path, std::FILE* err) {
+  std::error_code error;
+  if (std::filesystem::exists(path, error)) return true;
+  std::fprintf(err, "ovplayer: --%s %s does not exist\n", option, path.c_str());
+  return false;
+}
+
 bool OvIsActionMode(int argc, char** argv) {
   for (int i = 1; i < argc; ++i) {
     if (argv[i] == nullptr) continue;
@@ -168,11 +175,7 @@ int OvRunActionMode(const std::vector<std::string>& args, std::FILE* out, std::F
   // A mistyped path must not make the player start on a new, empty configuration or folder.
   for (const char* name : {"config", "folder"}) {
     auto given = options.find(name);
-    std::error_code error;
-    if (given != options.end() && !std::filesystem::exists(given->second, error)) {
-      std::fprintf(err, "ovplayer: --%s %s does not exist\n", name, given->second.c_str());
-      return kUnusable;
-    }
+    if (given != options.end() && !OvGivenPathExists(name, given->second, err)) return kUnusable;
   }
 
   const std::string& file = options["actions"];

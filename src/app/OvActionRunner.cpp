@@ -4,7 +4,6 @@
 
 #include "app/OvAEnv.h"
 #include "app/OvARunner.h"
-#include "app/OvATexts.h"
 #include "app/OvApp.h"
 #include "base/VCodePage.h"
 #include "db/engine/VDBHandle.h"
@@ -143,6 +142,7 @@ OvActionRunner::OvActionRunner(const char* configPath, const char* folderPath) {
   // A new runner has no factory to release, so adopting this one cannot fail.
   (void)runner_->SetImpFactory(std::move(factory));
   opened_ = runner_->Open(configPath, folderPath);
+  if (folderPath != nullptr) folderPath_ = folderPath;
 }
 
 OvActionRunner::~OvActionRunner() {
@@ -252,9 +252,7 @@ void OvActionRunner::Refuse(const std::string& why) { throw OvActionFailure(0, w
 void OvActionRunner::StartUp() {
   if (started_) return;
   started_ = true;
-  if (opened_ == 0) return;
-  OGTGuarded("start-up",
-             [this] { ShowError(opened_, OvAText(kOvATextDatabaseNotOpened).c_str()); });
+  OGTGuarded("start-up", [this] { OvTellOpenProblems(*runner_, opened_, folderPath_.c_str()); });
 }
 
 void OvActionRunner::RefuseAfterQuit() const {

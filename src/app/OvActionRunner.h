@@ -154,6 +154,8 @@ class OvActionRunner {
   std::shared_ptr<OGTHeadlessScreen> screen_;
   std::unique_ptr<OvARunner> runner_;
   VResult opened_ = 0;
+  // The application folder as given, for the report of what could not be read from it.
+  std::string folderPath_;
   bool started_ = false;
   int32_t quitLine_ = 0;  // the line after which the player was asked to end
   std::function<void(const std::string&)> write_;

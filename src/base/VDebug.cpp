@@ -13,6 +13,7 @@ namespace {
 std::unique_ptr<VDebug> g_log;
 std::atomic<long> g_lineNumber{0};
 std::atomic<int32_t> g_dumpNumber{0};
+std::atomic<bool> g_consoleAllowed{true};
 
 std::string MakeLine(const char* message) {
   int32_t now[6];
@@ -87,6 +88,7 @@ VDebug::~VDebug() {
 }
 
 void VDebug::SetMedia(int bits) {
+  if (!g_consoleAllowed) bits &= ~kConsole;
   if (bits == media_) return;
   media_ = bits;
   if (bits & kConsole) Write(MakeLine("...ASSIGN MEDIA: DBG_Print"));
@@ -139,6 +141,16 @@ void VDebug::Dump(const std::string& name, int32_t identifier, const void* bytes
 // --- free functions ---
 
 VDebug* VDebugActive() { return g_log.get(); }
+
+void VSetLogConsoleAllowed(bool allowed) {
+  g_consoleAllowed = allowed;
+  // A log already writing to the console stops doing so at once.
+  if (!allowed && g_log && g_log->ConsoleEnabled()) {
+    g_log->SetMedia(g_log->FileEnabled() ? VDebug::kFile : 0);
+  }
+}
+
+bool VLogConsoleAllowed() { return g_consoleAllowed; }
 
 void StartLog(const char* name, bool numbered) {
   if (g_log) return;

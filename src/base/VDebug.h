@@ -66,6 +66,12 @@ class VDebug {
 // The active log, or null.
 VDebug* VDebugActive();
 
+// Whether a log may write to the console (standard error); yes unless a program said otherwise.
+// A program whose terminal is meant for its user (the player) turns it off: every log then writes
+// to its file only, whatever media it is set to.
+void VSetLogConsoleAllowed(bool allowed);
+bool VLogConsoleAllowed();
+
 // Starts the log ("debug" when name is null) unless one is active. numbered picks the first free
 // "<name>.log<N>" from 1 up, else the file is "<name>.log".
 void StartLog(const char* name, bool numbered);

@@ -7,16 +7,23 @@ OFTForm::~OFTForm() = default;
 
 uint32_t OFTForm::KindCode() const { return kKindCode; }
 
-void OFTForm::Read(VStream& stream) {
+void OFTForm::Read(VStream& stream) { ReadBlock(stream, 0); }
+
+void OFTForm::ReadBlock(VStream& stream, int32_t group) {
   VString name;
   VString value;
   for (;;) {
     int kind = ReadStatement(stream, name, value);
     if (kind == kOFTEndOfFile || kind == kOFTEndTag) return;
     if (kind == kOFTProperty) {
-      SetProperty(name.View(), value);
+      // A group's own properties (a name, a frame) describe nothing the player builds.
+      if (group == 0) SetProperty(name.View(), value);
+    } else if (name == "RadioButtonGroup") {
+      // Its end tag closes the group only; the form's later statements stay the form's.
+      ReadBlock(stream, ++groupCount_);
     } else if (std::unique_ptr<OFTItem> item = OFTItem::Make(name.View())) {
       item->Read(stream);
+      if (auto* radio = dynamic_cast<OFTRadioBtn*>(item.get())) radio->SetGroup(group);
       items_.push_back(std::move(item));
     }
   }

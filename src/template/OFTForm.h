@@ -26,8 +26,10 @@ class OFTForm : public OvNamedObj {
   ~OFTForm() override;
 
   uint32_t KindCode() const override;
-  // Reads properties and item blocks up to an end tag or the end of the stream. Begin tags that
-  // name no item kind are skipped by themselves.
+  // Reads properties and item blocks up to an end tag or the end of the stream. A
+  // "RadioButtonGroup" block holds item blocks whose radio buttons form one group (numbered from
+  // 1 in file order); its end tag ends the group only. Other begin tags that name no item kind
+  // are skipped by themselves, so that their end tag ends the form.
   void Read(VStream& stream);
   // Applies one form property; false when forms do not take it.
   bool SetProperty(std::string_view name, const VString& value);
@@ -50,8 +52,13 @@ class OFTForm : public OvNamedObj {
   int32_t ItemCount() const { return static_cast<int32_t>(items_.size()); }
   // Null outside 0 .. ItemCount() - 1.
   const OFTItem* ItemAt(int32_t index) const;
+  // The number of radio button groups read.
+  int32_t GroupCount() const { return groupCount_; }
 
  private:
+  // The form's block (group 0) or a group's: items read inside a group carry its number.
+  void ReadBlock(VStream& stream, int32_t group);
+
   int32_t formType_ = 0;
   int32_t type_ = 0;
   int32_t id_ = 0;
@@ -67,4 +74,5 @@ class OFTForm : public OvNamedObj {
   VString imageName_;
   VString updateScript_;
   std::vector<std::unique_ptr<OFTItem>> items_;
+  int32_t groupCount_ = 0;
 };

@@ -213,6 +213,16 @@ void OFTSwitchItem::Describe(std::string& out) const {
   OFTDescribeNumber(out, "InitiallyOn", initiallyOn_);
 }
 
+void OFTRadioBtn::Configure(OGTItem& item) const {
+  OFTSwitchItem::Configure(item);
+  if (auto* radio = dynamic_cast<OGTRadioBtn*>(&item)) radio->SetGroup(group_);
+}
+
+void OFTRadioBtn::Describe(std::string& out) const {
+  OFTSwitchItem::Describe(out);
+  if (group_ != 0) OFTDescribeNumber(out, "Group", group_);
+}
+
 // List
 
 bool OFTList::SetProperty(std::string_view name, const VString& value) {

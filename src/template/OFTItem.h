@@ -167,11 +167,21 @@ class OFTSwitchItem : public OFTItem {
   uint8_t initiallyOn_ = 0;
 };
 
+// A radio button read inside a "RadioButtonGroup" block carries the group's number (1 for the
+// form's first group); outside any group its number is 0 and it is grouped with nothing.
 class OFTRadioBtn : public OFTSwitchItem {
  public:
   int32_t Kind() const override { return 107; }
   const char* Keyword() const override { return "RadioButton"; }
   std::unique_ptr<OGTItem> NewItem() const override;
+  void Configure(OGTItem& item) const override;
+  void Describe(std::string& out) const override;
+
+  int32_t Group() const { return group_; }
+  void SetGroup(int32_t group) { group_ = group; }
+
+ private:
+  int32_t group_ = 0;
 };
 
 class OFTCheckBox : public OFTSwitchItem {

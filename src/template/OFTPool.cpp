@@ -25,13 +25,19 @@ void OFTPool::ReadDefinition(VStream& stream) {
   }
 }
 
-void ReadDefinitionFile(OFTPool& pool, VDirElement* file) {
-  if (file == nullptr || !file->IsFile()) return;
+VResult ReadDefinitionFile(OFTPool& pool, VDirElement* file) {
+  if (file == nullptr || !file->IsFile()) return kVOpenFailed;
   auto* entry = static_cast<VFile*>(file);
   bool wasOpen = entry->IsOpen();
+  if (!wasOpen) {
+    VResult opened = entry->Open(true);
+    if (opened != kVOk) return opened;
+  }
   VFileStream* stream = entry->ReadStream();
-  if (stream == nullptr) return;
+  if (stream == nullptr) return kVOpenFailed;
   stream->SeekStart();
   pool.ReadDefinition(*stream);
+  VResult read = stream->Error();
   if (!wasOpen) (void)entry->Close();  // only read from
+  return read;
 }

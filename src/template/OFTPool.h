@@ -7,6 +7,7 @@
 #include <cstdint>
 
 #include "base/OvNamedList.h"
+#include "base/VBase.h"
 
 class OFTApp;
 class VDirElement;
@@ -26,5 +27,7 @@ class OFTPool : public OvNamedList {
 };
 
 // Reads one definition file when the entry is a file that can be opened; closes it again when it
-// was not open before.
-void ReadDefinitionFile(OFTPool& pool, VDirElement* file);
+// was not open before. Answers 0 when it was read whole; the open's code when it could not be
+// opened (-22 for an entry that is not a file); a read error's code when reading stopped short
+// (what was read before stays in the pool).
+VResult ReadDefinitionFile(OFTPool& pool, VDirElement* file);

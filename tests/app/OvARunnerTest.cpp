@@ -4,13 +4,21 @@
 
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
+#include <algorithm>
 #include <cstring>
+#include <filesystem>
+#include <fstream>
 #include <string>
 #include <vector>
 
 #include "PlayerFixture.h"
 #include "app/OvAEnv.h"
 #include "app/OvApp.h"
+#include "base/VCodePage.h"
+#include "base/VFile.h"
+#include "db/engine/VCodeTexts.h"
 #include "gt/OGTButton.h"
 #include "gt/OGTDialog.h"
 #include "gt/OGTEvent.h"
@@ -182,13 +190,109 @@ TEST(StartUp, TheStartUpFunctionReportsADatabaseThatDoesNotOpenAndGoesOn) {
   ASSERT_NE(runner, nullptr);
   EXPECT_EQ(made->User().Pending(), 0u);
   ASSERT_EQ(box.rfind(Sj("エラー：-"), 0), 0u) << box;
-  EXPECT_NE(box.find(Sj("\rデータベースを開けませんでした。")), std::string::npos);
+  // Under the fixed text, on a line of its own, what the code means.
+  size_t fixed = box.find(Sj("\rデータベースを開けませんでした。\r"));
+  ASSERT_NE(fixed, std::string::npos) << box;
+  VResult code = static_cast<VResult>(std::stoi(box.substr(Sj("エラー：").size())));
+  EXPECT_EQ(box.substr(fixed + Sj("\rデータベースを開けませんでした。\r").size()),
+            VJapaneseCodeText(code));
   EXPECT_EQ(screen->Beeps(), 1);
   // Start-up went on: the start-up form is open.
   ASSERT_EQ(runner->Env()->AppCount(), 1);
   EXPECT_EQ(runner->Env()->AppAt(0)->ChildCount(), 1);
   runner.reset();
   EXPECT_TRUE(screen->TopLevels().empty());
+}
+
+TEST(StartUp, AFolderThatCannotBeUsedIsToldOnceAndStartUpGoesOn) {
+  TempDir dir(true);
+  auto factory = std::make_unique<OGTHeadlessFactory>();
+  OGTHeadlessFactory* made = factory.get();
+  std::vector<std::string> boxes;
+  auto readBox = [&boxes](OGTDialog& dialog) {
+    for (int32_t i = 0; i < dialog.ChildCount(); ++i) {
+      if (dialog.ChildAt(i)->Kind() == kOGTKindLabel) boxes.push_back(dialog.ChildAt(i)->Text());
+    }
+  };
+  made->User().ThenDo("read the database box", readBox).ThenPress(Sj("了解"));
+  made->User().ThenDo("read the folder box", readBox).ThenPress(Sj("了解"));
+  std::unique_ptr<OvARunner> runner =
+      OvStartRunner(std::move(factory), "./Varnex.conf", "./NoFolder");
+  ASSERT_NE(runner, nullptr);
+  EXPECT_EQ(made->User().Pending(), 0u);
+  ASSERT_EQ(boxes.size(), 2u);
+  EXPECT_EQ(boxes[1], Sj("アプリケーションフォルダ「./NoFolder」がありません。"));
+  EXPECT_NE(runner->AppList(), nullptr);  // start-up went on to the list
+}
+
+TEST_F(StartUpTest, TheFolderReportTellsWhatReadingTheFolderLeftOut) {
+  Open();  // an empty folder
+  const OvFolderReport& empty = runner_->Env()->FolderReport();
+  EXPECT_EQ(empty.folder, OvFolderReport::kListed);
+  EXPECT_EQ(empty.definitionFiles, 0);
+  EXPECT_FALSE(empty.AllRead());
+
+  // A folder named like a definition is no definition file; a readable file is read.
+  std::filesystem::create_directory(dir_ / "OVAFolder/dir.ova");
+  WriteDefinition("a.ova", kFileA);
+  WriteDefinition("b.ova", kFileB);
+  bool asRoot = ::geteuid() == 0;  // root reads a file whatever its permissions say
+  if (!asRoot) std::filesystem::permissions(dir_ / "OVAFolder/b.ova", std::filesystem::perms::none);
+  Open();
+  const OvFolderReport& read = runner_->Env()->FolderReport();
+  EXPECT_EQ(read.definitionFiles, 2);
+  if (asRoot) {
+    EXPECT_TRUE(read.AllRead());
+  } else {
+    ASSERT_EQ(read.skipped.size(), 1u);
+    EXPECT_EQ(read.skipped[0].name, "b.ova");
+    EXPECT_EQ(read.skipped[0].code, kVOpenFailed);
+    EXPECT_TRUE(read.skipped[0].denied);
+    EXPECT_EQ(runner_->GetTemplatePool()->AppCount(), 2);  // a.ova's two applications
+  }
+
+  // A file given as the folder, and a folder that is not there.
+  (void)runner_->Open("./Varnex.conf", "./OVAFolder/a.ova");
+  EXPECT_EQ(runner_->Env()->FolderReport().folder, OvFolderReport::kNotFolder);
+  (void)runner_->Open("./Varnex.conf", "./missing");
+  EXPECT_EQ(runner_->Env()->FolderReport().folder, OvFolderReport::kMissing);
+  EXPECT_EQ(runner_->GetTemplatePool()->AppCount(), 0);
+}
+
+TEST(StartUp, TheFolderReportSaysWhatIsWrongWithTheFolderOrEachFile) {
+  OvFolderReport report;
+  EXPECT_EQ(OvFolderReportText(report, "./OVAFolder"), "");  // not read at all: nothing to say
+  report.folder = OvFolderReport::kMissing;
+  EXPECT_EQ(OvFolderReportText(report, "./Apps"),
+            Sj("アプリケーションフォルダ「./Apps」がありません。"));
+  report.folder = OvFolderReport::kNotFolder;
+  EXPECT_EQ(OvFolderReportText(report, "a.txt"),
+            Sj("アプリケーションフォルダ「a.txt」はフォルダではありません。"));
+  report.folder = OvFolderReport::kDenied;
+  EXPECT_EQ(OvFolderReportText(report, "x"),
+            Sj("アプリケーションフォルダ「x」を読み取る権限がありません。"));
+  report.folder = OvFolderReport::kListed;
+  // The folder's name as the system gives it (UTF-8) is shown in the player's text.
+  EXPECT_EQ(OvFolderReportText(report, "./業務"),
+            Sj("アプリケーションフォルダ「./業務」にはアプリケーション定義ファイル（.ova）があ"
+               "りません。"));
+  report.definitionFiles = 12;
+  EXPECT_EQ(OvFolderReportText(report, "f"), "");  // all read
+  for (int i = 0; i < 10; ++i) {
+    report.skipped.push_back({"f" + std::to_string(i) + ".ova", i == 0 ? -28 : -22, i == 1});
+  }
+  std::string text = OvFolderReportText(report, "f");
+  EXPECT_EQ(text.rfind(Sj("アプリケーションフォルダ「f」の次のファイルは読めないため飛ばしました。"
+                          "\r  f0.ova：読めません（エラー：-28）\r  f1.ova：読み取る権限がありま"
+                          "せん\r  f2.ova：読めません（エラー：-22）"),
+                       0),
+            0u)
+      << VSjisToUtf8(text);
+  // Eight are named, the rest counted.
+  EXPECT_EQ(std::count(text.begin(), text.end(), '\r'), 9);
+  EXPECT_NE(text.find(Sj("\r  f7.ova")), std::string::npos);
+  EXPECT_EQ(text.find(Sj("f8.ova")), std::string::npos);
+  EXPECT_EQ(text.substr(text.rfind('\r')), Sj("\r  ほか 2 件"));
 }
 
 using AppListTest = PlayerTest;

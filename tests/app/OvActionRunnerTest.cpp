@@ -17,6 +17,11 @@
 #include "app/OvActionMode.h"
 #include "app/OvActionRunner.h"
 #include "app/OvActions.h"
+#include "base/VCodePage.h"
+#include "base/VFile.h"
+#include "db/engine/VBSBoss.h"
+#include "db/engine/VCodeTexts.h"
+#include "db/engine/VDBHandle.h"
 #include "gt/imp/headless/OGTHeadlessScreen.h"
 
 namespace {
@@ -364,6 +369,31 @@ TEST_F(ActionRunTest, NothingCanBeDoneAfterTheApplicationQuits) {
             "start: the player was asked to end at line 2; nothing can be done in it after that");
   EXPECT_NE(outcome.transcript.find("2 press 9\n  close \"連絡先\"\n  quit\n"), std::string::npos)
       << outcome.transcript;
+}
+
+TEST_F(ActionRunTest, TheStartTellsWhatThePlayerTellsOfItsDatabaseAndFolder) {
+  // A folder that is not there: the start waits on the folder report as the player's does.
+  Outcome outcome = Run("start\n", "./Missing");
+  EXPECT_FALSE(outcome.held);
+  EXPECT_EQ(outcome.line, 1);
+  EXPECT_NE(outcome.failure.find("アプリケーションフォルダ「./Missing」がありません。"),
+            std::string::npos)
+      << outcome.failure;
+  outcome = Run("start\nanswer ok\ncheck window アプリケーションリスト\n", "./Missing");
+  EXPECT_TRUE(outcome.held) << outcome.failure;
+
+  // With the database in use by another player the error box carries the code's line under
+  // the fixed text.
+  VBSBoss other("./Varnex.conf");
+  VDBHandle holder(&other);
+  ASSERT_EQ(holder.Open(), kVOk);
+  outcome = Run("start\n");
+  EXPECT_FALSE(outcome.held);
+  EXPECT_NE(outcome.failure.find("データベースを開けませんでした。\\r" +
+                                 VSjisToUtf8(VJapaneseCodeText(kVOpenFailed))),
+            std::string::npos)
+      << outcome.failure;
+  EXPECT_EQ(holder.Close(), kVOk);
 }
 
 TEST_F(ActionRunTest, WithoutStartUpFormsTheApplicationListAndTheFormChooserAreAnswered) {

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <regex>
@@ -75,6 +76,36 @@ TEST(VDebug, NumberedFilesAndLineFormat) {
   long first = std::stol(lines[0].substr(0, 6));
   EXPECT_EQ(std::stol(lines[4].substr(0, 6)), first + 4);
   EXPECT_EQ(lines[4][5] - '0', (first + 4) % 10);
+}
+
+TEST(VDebug, WithoutTheConsoleEveryLineGoesToTheFileOnly) {
+  TempDir dir(true);
+  VSetLogConsoleAllowed(false);
+  testing::internal::CaptureStderr();
+  StartLog("quiet", false);
+  Log("to the file");
+  VDebugActive()->SetMedia(VDebug::kConsole | VDebug::kFile);  // asked for, still not allowed
+  EXPECT_FALSE(VDebugActive()->ConsoleEnabled());
+  Log("still to the file");
+  StopLog();
+  // A log already running stops writing to the console when it is turned off.
+  VSetLogConsoleAllowed(true);
+  StartLog("later", false);
+  VSetLogConsoleAllowed(false);
+  Log("quiet from now on");
+  StopLog();
+  VSetLogConsoleAllowed(true);
+  const std::string console = testing::internal::GetCapturedStderr();
+  EXPECT_EQ(console.find("to the file"), std::string::npos) << console;
+  EXPECT_EQ(console.find("quiet from now on"), std::string::npos) << console;
+  EXPECT_NE(console.find("...ASSIGN LOGFILE: later.log"), std::string::npos) << console;
+
+  std::vector<std::string> messages;
+  for (const std::string& line : Lines("quiet.log")) messages.push_back(MessageOf(line));
+  ASSERT_GE(messages.size(), 4u);
+  EXPECT_EQ(messages[0], "...ASSIGN MEDIA: DBG_File");  // never the console's
+  EXPECT_NE(std::find(messages.begin(), messages.end(), "still to the file"), messages.end());
+  EXPECT_EQ(MessageOf(Lines("later.log").at(Lines("later.log").size() - 2)), "quiet from now on");
 }
 
 TEST(VDebug, DumpsGoToOneFilePerName) {

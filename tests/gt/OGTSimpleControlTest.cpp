@@ -2,6 +2,7 @@
 // values a person's presses produce, image names, scroll bars and how Tab walks a form.
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <utility>
@@ -32,6 +33,7 @@ class EventWindow : public OGTWindow {
     int32_t value = 0;
     item->GetValue(value);
     events.push_back({item, code, value});
+    if (onEvent) onEvent();
     OGTWindow::OnEvent(item, code);
   }
   struct Seen {
@@ -41,6 +43,7 @@ class EventWindow : public OGTWindow {
     bool operator==(const Seen&) const = default;
   };
   std::vector<Seen> events;
+  std::function<void()> onEvent;
 };
 
 class SimpleControlTest : public ::testing::Test {
@@ -122,6 +125,49 @@ TEST_F(SimpleControlTest, PressesSetValuesBeforeTheFormHearsOfThem) {
   button->Disable();
   EXPECT_FALSE(user.Press(button));  // out of a person's reach
   EXPECT_EQ(window_.events.size(), 4u);
+}
+
+TEST_F(SimpleControlTest, RadioButtonsOfOneGroupExcludeEachOtherAndNoOthers) {
+  auto* cash = Add<OGTRadioBtn>(0, 0, 80, 16);
+  auto* card = Add<OGTRadioBtn>(0, 20, 80, 16);
+  auto* loose = Add<OGTRadioBtn>(0, 40, 80, 16);  // in no group
+  auto* post = Add<OGTRadioBtn>(0, 60, 80, 16);   // another group
+  cash->SetGroup(1);
+  card->SetGroup(1);
+  post->SetGroup(2);
+  cash->SetValue(1);
+  loose->SetValue(1);
+  post->SetValue(1);
+  auto value = [](OGTItem* item) {
+    int32_t v = 0;
+    item->GetValue(v);
+    return v;
+  };
+  // The form hears of the press once the group is as the user left it; the button turned off
+  // sends nothing.
+  std::vector<int32_t> whenHeard;
+  window_.onEvent = [&] { whenHeard = {value(cash), value(card)}; };
+  auto& user = factory_.User();
+  ASSERT_TRUE(user.Press(card));
+  using S = EventWindow::Seen;
+  EXPECT_EQ(window_.events, (std::vector<S>{{card, kOGTEventRadioPressed, 1}}));
+  EXPECT_EQ(whenHeard, (std::vector<int32_t>{0, 1}));
+  EXPECT_EQ(value(cash), 0);
+  EXPECT_EQ(value(card), 1);
+  EXPECT_EQ(value(loose), 1);
+  EXPECT_EQ(value(post), 1);
+  // Pressing the button that is on changes nothing but sends its event again.
+  ASSERT_TRUE(user.Press(card));
+  EXPECT_EQ(window_.events.size(), 2u);
+  EXPECT_EQ(value(card), 1);
+  // A button outside any group sets only itself, as before.
+  ASSERT_TRUE(user.Press(loose));
+  ASSERT_TRUE(user.Press(cash));
+  EXPECT_EQ(value(card), 0);
+  EXPECT_EQ(value(loose), 1);
+  // Scripts still set any value: the group is a user's rule, not a check on values.
+  card->SetValue(1);
+  EXPECT_EQ(value(cash), 1);
 }
 
 TEST_F(SimpleControlTest, TabWalksFieldsListsAndButtons) {

@@ -229,7 +229,7 @@ TEST_F(BuildTest, RebuildingAWindowReplacesItsItemsAndMayKeepItsPosition) {
 TEST_F(BuildTest, EveryPlainItemKindOfTheSampleFileIsBuiltWithItsOwnSettings) {
   OFTPool sample;
   VFile file(VPortablePath(std::string(OV_TEST_DATA) + "/template/sales.ova"));
-  ReadDefinitionFile(sample, &file);
+  ASSERT_EQ(ReadDefinitionFile(sample, &file), kVOk);
   OFTApp* app = sample.FindApp(Sj("販売管理").c_str());
   ASSERT_NE(app, nullptr);
   std::unique_ptr<OGTWindow> window = BuildWindow(app, Sj("顧客一覧").c_str());
@@ -305,6 +305,39 @@ TEST_F(BuildTest, EveryPlainItemKindOfTheSampleFileIsBuiltWithItsOwnSettings) {
   EXPECT_TRUE(factory_.User().Press(window->FindByID(8)));
   window->FindByID(8)->GetValue(value);
   EXPECT_EQ(value, 1);
+}
+
+TEST(BuildGroups, TheRadioButtonsOfAGroupExcludeEachOtherOnTheBuiltForm) {
+  OGTHeadlessFactory factory;
+  OFTPool pool;
+  ReadText(pool,
+           "[Application]\n Name = \"注文\";\n"
+           " [Form]\n  Name = \"支払い\";  FormType = 1;  Width = 200;  Height = 100;\n"
+           "  Visible = 1;  Enable = 1;\n"
+           "  [RadioButtonGroup]\n"
+           "   [RadioButton]\n    ID = 1;  Y = 0;  Width = 80;  Height = 16;  InitiallyOn = 1;\n"
+           "    Visible = 1;  Enable = 1;\n   [/RadioButton]\n"
+           "   [RadioButton]\n    ID = 2;  Y = 20;  Width = 80;  Height = 16;\n"
+           "    Visible = 1;  Enable = 1;\n   [/RadioButton]\n"
+           "  [/RadioButtonGroup]\n"
+           "  [RadioButton]\n   ID = 3;  Y = 40;  Width = 80;  Height = 16;  InitiallyOn = 1;\n"
+           "   Visible = 1;  Enable = 1;\n  [/RadioButton]\n"
+           " [/Form]\n[/Application]\n");
+  std::unique_ptr<OGTWindow> window =
+      BuildWindow(pool.FindApp(Sj("注文").c_str()), Sj("支払い").c_str());
+  ASSERT_NE(window, nullptr);
+  auto value = [&window](int32_t id) {
+    int32_t v = -1;
+    window->FindByID(id)->GetValue(v);
+    return v;
+  };
+  ASSERT_TRUE(factory.User().Press(window->FindByID(2)));
+  EXPECT_EQ(value(1), 0);
+  EXPECT_EQ(value(2), 1);
+  EXPECT_EQ(value(3), 1);  // outside the group
+  ASSERT_TRUE(factory.User().Press(window->FindByID(1)));
+  EXPECT_EQ(value(1), 1);
+  EXPECT_EQ(value(2), 0);
 }
 
 }  // namespace

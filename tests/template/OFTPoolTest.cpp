@@ -4,6 +4,8 @@
 
 #include <fstream>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "Definition.h"
 #include "Sjis.h"
@@ -29,7 +31,7 @@ std::string U8(const char* text) { return text != nullptr ? VSjisToUtf8(text) : 
 TEST(OFTPool, ReadsEveryKeywordOfTheSampleFile) {
   OFTPool pool;
   VFile file(VPortablePath(kData + "/template/sales.ova"));
-  ReadDefinitionFile(pool, &file);
+  EXPECT_EQ(ReadDefinitionFile(pool, &file), kVOk);
   EXPECT_FALSE(file.IsOpen());
   EXPECT_EQ(VSjisToUtf8(DescribePool(pool)), FileContents(kData + "/template/sales.listing"));
 
@@ -163,10 +165,10 @@ TEST(OFTPool, AnUnrecognisedBeginTagIsSkippedByItselfAndItsEndTagEndsTheEnclosin
   ReadText(pool,
            "[Application]\n Name = \"販売\";\n"
            " [Form]\n  Name = \"注文\";\n  FormType = 1;\n"
-           "  [RadioButtonGroup]\n"
-           "   [RadioButton]\n    ID = 1;\n    Title = \"現金\";\n   [/RadioButton]\n"
-           "   [RadioButton]\n    ID = 2;\n    Title = \"振込\";\n   [/RadioButton]\n"
-           "  [/RadioButtonGroup]\n"
+           "  [CheckBoxGroup]\n"
+           "   [CheckBox]\n    ID = 1;\n    Title = \"現金\";\n   [/CheckBox]\n"
+           "   [CheckBox]\n    ID = 2;\n    Title = \"振込\";\n   [/CheckBox]\n"
+           "  [/CheckBoxGroup]\n"
            // Read by the application's reader: the form keeps its size 0.
            "  Width = 300;\n  Startup = 1;\n"
            // This end tag now ends the application, and the next one the file.
@@ -182,7 +184,7 @@ TEST(OFTPool, AnUnrecognisedBeginTagIsSkippedByItselfAndItsEndTagEndsTheEnclosin
   const OFTForm* form = app->FormAt(0);
   EXPECT_EQ(form->Width(), 0);
   ASSERT_EQ(form->ItemCount(), 2);
-  EXPECT_EQ(form->ItemAt(0)->Kind(), 107);
+  EXPECT_EQ(form->ItemAt(0)->Kind(), 109);
   EXPECT_EQ(form->ItemAt(1)->ID(), 2);
 
   // Inside a form, an unknown kind's properties become the form's; inside an item, a begin tag
@@ -205,6 +207,55 @@ TEST(OFTPool, AnUnrecognisedBeginTagIsSkippedByItselfAndItsEndTagEndsTheEnclosin
   OFTPool third;
   ReadText(third, "[/Stop]\n[Application]\n Name = \"a\";\n[/Application]\n");
   EXPECT_EQ(third.AppCount(), 0);
+}
+
+TEST(OFTPool, ARadioButtonGroupNumbersItsButtonsAndItsEndTagClosesOnlyTheGroup) {
+  OFTPool pool;
+  ReadText(pool,
+           "[Application]\n Name = \"販売\";\n"
+           " [Form]\n  Name = \"注文\";\n  FormType = 1;\n"
+           "  [RadioButton]\n   ID = 1;\n  [/RadioButton]\n"
+           "  [RadioButtonGroup]\n   Name = \"支払い\";\n   Width = 999;\n"
+           "   [RadioButton]\n    ID = 2;\n    InitiallyOn = 1;\n   [/RadioButton]\n"
+           "   [Label]\n    ID = 3;\n   [/Label]\n"
+           "   [RadioButton]\n    ID = 4;\n   [/RadioButton]\n"
+           "  [/RadioButtonGroup]\n"
+           "  [RadioButtonGroup]\n"
+           "   [RadioButton]\n    ID = 5;\n   [/RadioButton]\n"
+           "   [RadioButtonGroup]\n    [RadioButton]\n     ID = 6;\n    [/RadioButton]\n"
+           "   [/RadioButtonGroup]\n"
+           "   [RadioButton]\n    ID = 7;\n   [/RadioButton]\n"
+           "  [/RadioButtonGroup]\n"
+           // Still the form's: the groups' end tags closed the groups only.
+           "  Width = 300;\n  Startup = 1;\n"
+           " [/Form]\n"
+           " [Search]\n  Name = \"全件\";\n [/Search]\n"
+           "[/Application]\n");
+  ASSERT_EQ(pool.AppCount(), 1);
+  OFTApp* app = pool.AppAt(0);
+  EXPECT_FALSE(app->Startup());
+  EXPECT_EQ(app->SearchCount(), 1);
+  ASSERT_EQ(app->FormCount(), 1);
+  const OFTForm* form = app->FormAt(0);
+  EXPECT_EQ(form->Width(), 300);  // the group's own Width is not the form's
+  EXPECT_TRUE(form->Startup());
+  EXPECT_EQ(form->GroupCount(), 3);
+  ASSERT_EQ(form->ItemCount(), 7);
+  std::vector<std::pair<int32_t, int32_t>> groups;
+  for (int32_t i = 0; i < form->ItemCount(); ++i) {
+    const auto* radio = dynamic_cast<const OFTRadioBtn*>(form->ItemAt(i));
+    groups.emplace_back(form->ItemAt(i)->ID(), radio != nullptr ? radio->Group() : -1);
+  }
+  EXPECT_EQ(groups, (std::vector<std::pair<int32_t, int32_t>>{
+                        {1, 0}, {2, 1}, {3, -1}, {4, 1}, {5, 2}, {6, 3}, {7, 2}}));
+  EXPECT_TRUE(dynamic_cast<const OFTRadioBtn*>(form->ItemAt(1))->InitiallyOn());
+
+  // A group cut off by the end of the file keeps what it read.
+  OFTPool cut;
+  ReadText(cut, "[Application]\n [Form]\n  [RadioButtonGroup]\n   [RadioButton]\n    ID = 8;\n");
+  ASSERT_EQ(cut.AppCount(), 1);
+  ASSERT_EQ(cut.AppAt(0)->FormAt(0)->ItemCount(), 1);
+  EXPECT_EQ(dynamic_cast<const OFTRadioBtn*>(cut.AppAt(0)->FormAt(0)->ItemAt(0))->Group(), 1);
 }
 
 TEST(OFTPool, ALabelEntryForTheOtherListKindLosesTheNextLine) {
@@ -279,19 +330,19 @@ TEST(OFTPool, ButtonImageNamesSplitAtCommas) {
 TEST(OFTPool, FilesThatCannotBeReadAreSkipped) {
   TempDir dir;
   OFTPool pool;
-  ReadDefinitionFile(pool, nullptr);
+  EXPECT_EQ(ReadDefinitionFile(pool, nullptr), kVOpenFailed);
   VFile missing(VPortablePath(dir / "missing.ova"));
-  ReadDefinitionFile(pool, &missing);
+  EXPECT_EQ(ReadDefinitionFile(pool, &missing), kVOpenFailed);
   VDir folder(VPortablePath(dir.Path()));
-  ReadDefinitionFile(pool, &folder);
+  EXPECT_EQ(ReadDefinitionFile(pool, &folder), kVOpenFailed);
   EXPECT_EQ(pool.AppCount(), 0);
 
   // A file that is already open stays open and is read from its start.
   std::ofstream(dir / "a.ova", std::ios::binary) << Sj("[Application]\nName = \"甲\";\n");
   VFile file(VPortablePath(dir / "a.ova"));
   ASSERT_EQ(file.Open(true), kVOk);
-  ReadDefinitionFile(pool, &file);
-  ReadDefinitionFile(pool, &file);
+  EXPECT_EQ(ReadDefinitionFile(pool, &file), kVOk);
+  EXPECT_EQ(ReadDefinitionFile(pool, &file), kVOk);
   EXPECT_TRUE(file.IsOpen());
   ASSERT_EQ(pool.AppCount(), 1);
   EXPECT_EQ(U8(pool.AppAt(0)->Name()), "甲");

@@ -25,7 +25,10 @@ int main(int argc, char** argv) {
       status = 1;
       continue;
     }
-    ReadDefinitionFile(pool, &file);
+    if (ReadDefinitionFile(pool, &file) != kVOk) {
+      std::fprintf(stderr, "ovadump: cannot read %s whole\n", argv[i]);
+      status = 1;
+    }
     (void)file.Close();  // only read from
   }
   std::string listing = VSjisToUtf8(DescribePool(pool));

@@ -6,9 +6,13 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QImage>
+#include <QLibraryInfo>
+#include <QLocale>
 #include <QMdiArea>
 #include <QPainter>
+#include <QScreen>
 #include <QTimer>
+#include <QTranslator>
 
 #include "app/OvARunner.h"
 #include "app/qt/OvPlayerMF.h"
@@ -27,6 +31,9 @@ std::string PortablePath(const QString& path) {
 
 OvPlayerApp::OvPlayerApp(int& argc, char** argv) : QApplication(argc, argv) {
   setApplicationName(QStringLiteral("OvPlayer"));
+  // Every window without an icon of its own (the frame, the forms, the boxes) shows this one.
+  setWindowIcon(PlayerIcon());
+  LoadTranslations();
   // The frame's close box ends the event loop itself (see OvPlayerMF); the toolkit's dialogs,
   // which are windows too, must not end it when they close.
   setQuitOnLastWindowClosed(false);
@@ -46,10 +53,7 @@ bool OvPlayerApp::InitInstance(const OvPlayerOptions& options) {
   QString caption = applicationName();
   if (caption.isEmpty()) caption = QFileInfo(applicationFilePath()).fileName();
   mainFrame_->setWindowTitle(caption);
-  mainFrame_->resize(1024, 768);
-  mainFrame_->show();
-  mainFrame_->activateWindow();
-  mainFrame_->repaint();
+  ShowFrame();
 
   screenshotPath_ = options.screenshotPath;
   if (!screenshotPath_.isEmpty()) {
@@ -66,13 +70,55 @@ bool OvPlayerApp::InitInstance(const OvPlayerOptions& options) {
   runner_ = OvStartRunner(std::make_unique<OGTQtImpFactory>(mainFrame_->Area()), config.c_str(),
                           folder.c_str());
   if (runner_ == nullptr) return false;
-  mainFrame_->UpdateCommands();
+  mainFrame_->SetRunner(runner_.get());
 
   if (!screenshotPath_.isEmpty()) {
     // Taken once the event loop has laid out and painted the windows start-up opened.
     QTimer::singleShot(100, this, [this] { SaveScreenshot(); });
   }
   return true;
+}
+
+void OvPlayerApp::LoadTranslations() {
+  if (translationsLoaded_) return;
+  auto* translator = new QTranslator(this);
+  // The player's texts are Japanese whatever the locale; Qt's own must match them.
+  if (translator->load(QLocale(QLocale::Japanese, QLocale::Japan), QStringLiteral("qtbase"),
+                       QStringLiteral("_"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)) &&
+      installTranslator(translator)) {
+    translationsLoaded_ = true;
+  } else {
+    delete translator;
+  }
+}
+
+bool OvPlayerApp::FrameFits(const QRect& available) {
+  QSize needed = kFrameSize + kDecoration;
+  return available.width() >= needed.width() && available.height() >= needed.height();
+}
+
+void OvPlayerApp::ShowFrame() {
+  QScreen* screen = mainFrame_->screen();
+  if (screen == nullptr) screen = primaryScreen();
+  QRect available = screen != nullptr ? screen->availableGeometry() : QRect();
+  if (available.isEmpty() || FrameFits(available)) {
+    mainFrame_->resize(kFrameSize);
+    mainFrame_->show();
+  } else {
+    // A small screen: the frame fills what the screen offers, and its normal size fits in it too.
+    mainFrame_->resize((available.size() - kDecoration).expandedTo(QSize(320, 240)));
+    mainFrame_->showMaximized();
+  }
+  mainFrame_->activateWindow();
+  mainFrame_->repaint();
+}
+
+QIcon OvPlayerApp::PlayerIcon() {
+  QIcon icon;
+  for (int size : {16, 24, 32, 48, 64, 128, 256}) {
+    icon.addFile(QStringLiteral(":/ovplayer/icons/ovplayer-%1.png").arg(size), QSize(size, size));
+  }
+  return icon;
 }
 
 void OvPlayerApp::SaveScreenshot() {
@@ -101,6 +147,7 @@ void OvPlayerApp::OnIdle() {
 }
 
 int OvPlayerApp::ExitInstance(int exitCode) {
+  if (mainFrame_ != nullptr) mainFrame_->SetRunner(nullptr);
   runner_.reset();
   OGTQtImpFactory::FlushDeletedWidgets();
   mainFrame_.reset();

@@ -3,13 +3,17 @@
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QKeyEvent>
 #include <QKeySequence>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPlainTextEdit>
+#include <QStyle>
+#include <QTimer>
 
+#include "app/OvARunner.h"
 #include "app/qt/CAboutDlg.h"
 #include "gt/OGTWindow.h"
 #include "gt/imp/qt/OGTQtImp.h"
@@ -34,6 +38,9 @@ QPlainTextEdit* FocusedEditIn(QWidget* window) {
 
 OvPlayerMF::OvPlayerMF() : area_(new QMdiArea(this)) {
   setCentralWidget(area_);
+  // A form placed beyond the visible area stays reachable.
+  area_->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+  area_->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
   BuildMenus();
   connect(area_, &QMdiArea::subWindowActivated, this, [this] { UpdateCommands(); });
   connect(qApp, &QApplication::focusChanged, this,
@@ -54,6 +61,8 @@ void OvPlayerMF::BuildMenus() {
   // New has no handler in the player; it stays disabled.
   AddCommand(file, "新規作成(&N)", QKeySequence::New)->setEnabled(false);
   closeAction = AddCommand(file, "閉じる(&C)");
+  appListAction = AddCommand(file, "アプリケーションリスト(&L)");
+  connect(file, &QMenu::aboutToShow, this, [this] { UpdateCommands(); });
   file->addSeparator();
   exitAction = AddCommand(file, "アプリケーションの終了(&X)");
 
@@ -78,6 +87,7 @@ void OvPlayerMF::BuildMenus() {
   aboutAction = AddCommand(help, "バージョン情報(&A)...");
 
   connect(closeAction, &QAction::triggered, this, [this] { CloseActiveForm(); });
+  connect(appListAction, &QAction::triggered, this, [this] { ShowAppList(); });
   connect(exitAction, &QAction::triggered, this, [this] { close(); });
   connect(undoAction, &QAction::triggered, this, [this] { EditUndo(); });
   connect(cutAction, &QAction::triggered, this, [this] { EditCut(); });
@@ -85,10 +95,31 @@ void OvPlayerMF::BuildMenus() {
   connect(pasteAction, &QAction::triggered, this, [this] { EditPaste(); });
   connect(clearAction, &QAction::triggered, this, [this] { EditClear(); });
   connect(selectAllAction, &QAction::triggered, this, [this] { EditSelectAll(); });
-  connect(cascadeAction, &QAction::triggered, area_, &QMdiArea::cascadeSubWindows);
+  connect(cascadeAction, &QAction::triggered, this, [this] { Cascade(); });
   connect(tileAction, &QAction::triggered, area_, &QMdiArea::tileSubWindows);
   connect(arrangeAction, &QAction::triggered, this, [this] { ArrangeIcons(); });
   connect(aboutAction, &QAction::triggered, this, [this] { ShowAbout(); });
+  for (QMenu* menu : {file, edit, windowMenu_, help}) menu->installEventFilter(this);
+}
+
+bool OvPlayerMF::eventFilter(QObject* watched, QEvent* event) {
+  if (event->type() == QEvent::KeyPress && qobject_cast<QMenu*>(watched) != nullptr &&
+      static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape) {
+    // The menu closes as usual; the menu bar would then keep the keyboard for itself and take
+    // the next key.
+    QTimer::singleShot(0, this, [this] { LeaveMenuBar(); });
+  }
+  return QMainWindow::eventFilter(watched, event);
+}
+
+void OvPlayerMF::LeaveMenuBar() {
+  QMenuBar* bar = menuBar();
+  if (!bar->hasFocus()) return;  // the keyboard went back already
+  QAction* open = bar->activeAction();
+  if (open != nullptr && open->menu() != nullptr && open->menu()->isVisible()) return;
+  // Escape on the bar itself ends its keyboard mode and gives the focus back to the form.
+  QKeyEvent escape(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+  QApplication::sendEvent(bar, &escape);
 }
 
 OGTWindow* OvPlayerMF::ActiveFormWindow() const {
@@ -103,12 +134,13 @@ void OvPlayerMF::UpdateCommands() {
   QPlainTextEdit* edit = FocusedEditIn(sub);
   bool selection = edit != nullptr && edit->textCursor().hasSelection();
   closeAction->setVisible(sub != nullptr);
+  appListAction->setEnabled(runner_ != nullptr && runner_->AppList() == nullptr);
   windowMenuAction_->setVisible(sub != nullptr);
   undoAction->setEnabled(edit != nullptr && !edit->isReadOnly() &&
                          edit->document()->isUndoAvailable());
   cutAction->setEnabled(active && selection);
   clearAction->setEnabled(active && selection);
-  copyAction->setEnabled(active);
+  copyAction->setEnabled(active && selection);
   pasteAction->setEnabled(active);
   selectAllAction->setEnabled(active);
 }
@@ -122,6 +154,16 @@ void OvPlayerMF::FollowFocus(QPlainTextEdit* edit) {
         connect(edit, &QPlainTextEdit::selectionChanged, this, [this] { UpdateCommands(); });
     undoWatch_ = connect(edit, &QPlainTextEdit::undoAvailable, this, [this] { UpdateCommands(); });
   }
+  UpdateCommands();
+}
+
+void OvPlayerMF::SetRunner(OvARunner* runner) {
+  runner_ = runner;
+  UpdateCommands();
+}
+
+void OvPlayerMF::ShowAppList() {
+  if (runner_ != nullptr) runner_->ShowAppList();
   UpdateCommands();
 }
 
@@ -152,6 +194,24 @@ void OvPlayerMF::EditClear() {
 
 void OvPlayerMF::EditSelectAll() {
   if (OGTWindow* window = ActiveFormWindow()) window->SelectAll();
+}
+
+void OvPlayerMF::Cascade() {
+  // The step is a caption's height, so that every caption stays in sight.
+  int step = style()->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, area_);
+  if (step <= 0) step = 24;
+  QRect shown = area_->viewport()->rect();
+  QPoint at;
+  for (QMdiSubWindow* sub : area_->subWindowList(QMdiArea::ActivationHistoryOrder)) {
+    if (!sub->isVisible() || sub->isMinimized()) continue;
+    if (sub->isMaximized()) sub->showNormal();
+    if (at.y() > 0 && at.y() + sub->height() > shown.height()) at.setY(0);
+    if (at.x() > 0 && at.x() + sub->width() > shown.width()) at.setX(0);
+    sub->move(at);
+    sub->raise();
+    at += QPoint(step, step);
+  }
+  if (QMdiSubWindow* active = area_->activeSubWindow()) active->raise();
 }
 
 void OvPlayerMF::ArrangeIcons() {

@@ -1,13 +1,17 @@
 #include "app/qt/OvPlayerOptions.h"
 
-#include <QCommandLineParser>
 #include <cstdio>
+
+#include <QCommandLineParser>
+#include <QFile>
+
+#include "app/OvActionMode.h"
 
 #ifndef OV_PLAYER_VERSION
 #define OV_PLAYER_VERSION "0"
 #endif
 
-bool OvPlayerOptions::Parse(const QStringList& arguments, int& exitCode) {
+bool OvPlayerOptions::Parse(const QStringList& arguments, int& exitCode, std::FILE* err) {
   QCommandLineParser parser;
   parser.setApplicationDescription(
       QStringLiteral("Plays the form-based database applications of an application folder.\n"
@@ -27,9 +31,13 @@ bool OvPlayerOptions::Parse(const QStringList& arguments, int& exitCode) {
       QStringLiteral("screenshot"),
       QStringLiteral("Saves the main window as a PNG file once start-up is done, then quits."),
       QStringLiteral("FILE"));
-  parser.addOptions({version, config, folder, screenshot});
+  QCommandLineOption console(
+      QStringLiteral("debug-console"),
+      QStringLiteral("Writes the engine's debug log to the terminal as well as to its file (as the "
+                     "environment variable OVPLAYER_DEBUG_CONSOLE=1 does)."));
+  parser.addOptions({version, config, folder, screenshot, console});
   if (!parser.parse(arguments)) {
-    std::fprintf(stderr, "ovplayer: %s\n%s", qPrintable(parser.errorText()),
+    std::fprintf(err, "ovplayer: %s\n%s", qPrintable(parser.errorText()),
                  qPrintable(parser.helpText()));
     exitCode = 2;
     return false;
@@ -45,7 +53,7 @@ bool OvPlayerOptions::Parse(const QStringList& arguments, int& exitCode) {
     return false;
   }
   if (!parser.positionalArguments().isEmpty()) {
-    std::fprintf(stderr, "ovplayer: unexpected argument %s\n%s",
+    std::fprintf(err, "ovplayer: unexpected argument %s\n%s",
                  qPrintable(parser.positionalArguments().first()), qPrintable(parser.helpText()));
     exitCode = 2;
     return false;
@@ -53,9 +61,22 @@ bool OvPlayerOptions::Parse(const QStringList& arguments, int& exitCode) {
   if (parser.isSet(config)) configPath = parser.value(config);
   if (parser.isSet(folder)) folderPath = parser.value(folder);
   if (parser.isSet(screenshot)) screenshotPath = parser.value(screenshot);
+  debugConsole = parser.isSet(console);
   for (const QString* value : {&configPath, &folderPath}) {
     if (value->isEmpty()) {
-      std::fprintf(stderr, "ovplayer: a path may not be empty\n");
+      std::fprintf(err, "ovplayer: a path may not be empty\n");
+      exitCode = 2;
+      return false;
+    }
+  }
+  const struct {
+    const QCommandLineOption& option;
+    const QString& path;
+    const char* name;
+  } given[] = {{config, configPath, "config"}, {folder, folderPath, "folder"}};
+  for (const auto& one : given) {
+    if (parser.isSet(one.option) &&
+        !OvGivenPathExists(one.name, QFile::encodeName(one.path).toStdString(), err)) {
       exitCode = 2;
       return false;
     }

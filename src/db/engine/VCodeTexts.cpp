@@ -1,5 +1,9 @@
 #include "db/engine/VCodeTexts.h"
 
+#include <iterator>
+#include <vector>
+
+#include "base/VCodePage.h"
 #include "base/VFile.h"
 #include "base/VPath.h"
 #include "db/engine/VEngineCodes.h"
@@ -22,39 +26,47 @@ constexpr VResult kFatal = -1;
 // The codes are written by their names, so that each row is tied to the code the engine answers.
 constexpr VCodeText kTexts[] = {
     {kVEnd, "end of the records or key values"},
-    {kFatal, "fatal storage error or memory exhausted; the database stopped (see the debug log)"},
+    {kFatal, "fatal storage error or memory exhausted; the database stopped (see the debug log)",
+     "致命的なエラーで止まりました。デバッグログを見て下さい。"},
 
     // Files and directories.
     {kVNotOpen, "the file is not open"},
     {kVAlreadyOpen, "the file is already open"},
     {kVBusy, "a create, remove or rename of a file that is open"},
-    {kVInvalidPath, "invalid path"},
+    {kVInvalidPath, "invalid path", "設定ファイルかデータベースのパスが正しくありません。"},
     {kVNoParent, "the file or directory has no parent directory"},
-    {kVMkdirFailed, "the system refused to create a directory"},
+    {kVMkdirFailed, "the system refused to create a directory",
+     "フォルダを作れません。書き込みの権限を確かめて下さい。"},
     {kVRmdirFailed,
      "the system refused to remove a directory (it may hold the working directory or the "
      "configuration)"},
-    {kVCreateFailed, "creating a new file failed (it exists, or the system refused)"},
+    {kVCreateFailed, "creating a new file failed (it exists, or the system refused)",
+     "ファイルを作れません。書き込みの権限を確かめて下さい。"},
     {kVDeleteFailed, "the system refused to delete a file"},
     {kVOpenFailed,
      "opening an existing file failed (it is missing, not a plain file, not permitted, or locked "
-     "by another process)"},
+     "by another process)",
+     "別のプレイヤーが使用中か、ありません（varnex create）。"},
     {kVCloseNoHandle, "close of a file that has no handle"},
     {kVFlushNoHandle, "flush of a file that has no handle"},
     {kVRenameFailed, "moving a file to a new path failed"},
     {kVSeekFailed, "seek failed"},
-    {kVReadFailed, "read failed or came short"},
-    {kVWriteFailed, "write failed or came short (or the output block is too small)"},
+    {kVReadFailed, "read failed or came short", "ファイルが壊れているか、途中までしかありません。"},
+    {kVWriteFailed, "write failed or came short (or the output block is too small)",
+     "書き込めません。空き容量と権限を確かめて下さい。"},
     {kVSizeFailed, "reading the file size failed"},
     {kVSetSizeFailed, "setting the file size failed"},
     {kVNoSource, "the file to copy from does not exist"},
-    {kVConfigMissing, "configuration file missing"},
+    {kVConfigMissing, "configuration file missing", "設定ファイル（Varnex.conf）がありません。"},
 
     // Block files.
-    {kVNotBlockFile, "not a block file (its header does not read)"},
+    {kVNotBlockFile, "not a block file (its header does not read)",
+     "データベースのファイルが壊れているか、別の形式です。"},
     {kVBadBlockNumber, "block number outside the file"},
-    {kVBadDirectory, "the index file's directory block is damaged"},
-    {kVBadBackup, "a complete backup does not fit the record files (it is kept for inspection)"},
+    {kVBadDirectory, "the index file's directory block is damaged",
+     "データベースの索引ファイルが壊れています。"},
+    {kVBadBackup, "a complete backup does not fit the record files (it is kept for inspection)",
+     "バックアップとデータベースが合いません（残しました）。"},
 
     // Keys.
     {kVUniqueTaken, "value already taken in a unique key"},
@@ -87,9 +99,11 @@ constexpr VCodeText kTexts[] = {
     {kVWidthTooLarge, "the width exceeds the type's limit"},
 
     // Open files, keys, sets and long data.
-    {kVFileAlreadyOpen, "already open (a file, or the database, that must be closed first)"},
-    {kVIndexFileMissing, "index file missing"},
-    {kVDataFileMissing, "data file missing"},
+    {kVFileAlreadyOpen, "already open (a file, or the database, that must be closed first)",
+     "データベースはもう開かれています。"},
+    {kVIndexFileMissing, "index file missing",
+     "データベースがありません。varnex create で作れます。"},
+    {kVDataFileMissing, "data file missing", "データベースのデータファイルがありません。"},
     {kVFileNotOpen, "not open (a file, or the database)"},
     {kVKeyNotOpen, "key not open (or, when it is created, already open)"},
     {kVBadKeyNumber, "no such key (a key number outside 1 to 255, or a key that is not open)"},
@@ -142,7 +156,8 @@ constexpr VCodeText kTexts[] = {
     {kVTargetUnavailable,
      "the file or system file is not available (for commit and cancel: no transaction log)"},
     {kVBodyTooLong, "the record is too long for its file"},
-    {kVEngineStopped, "the database stopped after a fatal error; close and open it again"},
+    {kVEngineStopped, "the database stopped after a fatal error; close and open it again",
+     "致命的なエラーで止まりました。開き直して下さい。"},
     {kVValueNoLength, "the value file's answer lacks the length"},
     {kVValueNoId, "the value file's answer lacks the new value's identifier"},
     {kVValueNoSet, "the value file's answer lacks the set of pieces"},
@@ -166,6 +181,27 @@ const VCodeText* VFindCodeText(VResult code) {
     if (row.code == code) return &row;
   }
   return nullptr;
+}
+
+const std::string& VJapaneseGeneralText() {
+  static const std::string text =
+      VUtf8ToSjis("設定ファイルとデータベースのフォルダを確かめて下さい。");
+  return text;
+}
+
+const std::string& VJapaneseCodeText(VResult code) {
+  // Converted once, in the order of the rows.
+  static const std::vector<std::string> texts = [] {
+    std::vector<std::string> converted;
+    for (const VCodeText& row : kTexts) {
+      converted.push_back(row.japanese != nullptr ? VUtf8ToSjis(row.japanese) : std::string());
+    }
+    return converted;
+  }();
+  for (size_t i = 0; i < std::size(kTexts); ++i) {
+    if (kTexts[i].code == code && !texts[i].empty()) return texts[i];
+  }
+  return VJapaneseGeneralText();
 }
 
 std::string VExplainCode(VResult code) {

@@ -10,6 +10,10 @@
 #include <regex>
 #include <set>
 #include <sstream>
+#include <string>
+#include <vector>
+
+#include "base/VCodePage.h"
 
 namespace {
 
@@ -65,6 +69,38 @@ TEST(VCodeTextsTest, TextsSayWhatHappened) {
   EXPECT_NE(VExplainCode(-2114).find("names an item or key that the file lacks"),
             std::string::npos);
   EXPECT_EQ(VExplainCode(-201), "-201 record not found");
+}
+
+TEST(VCodeTextsTest, ThePlayersLinesSayWhatToDoForTheCodesAStartUpMeets) {
+  // A database in use by another player, a file that is missing or not readable: -22; a database
+  // never made: -410; folders and files that cannot be made or written; a stopped engine.
+  for (VResult code : {-1, -13, -17, -20, -22, -28, -29, -34, -410, -411, -2145}) {
+    const VCodeText* row = VFindCodeText(code);
+    ASSERT_NE(row, nullptr) << code;
+    ASSERT_NE(row->japanese, nullptr) << code;
+    EXPECT_NE(VJapaneseCodeText(code), VJapaneseGeneralText()) << code;
+  }
+  EXPECT_NE(VSjisToUtf8(VJapaneseCodeText(-22)).find("別のプレイヤー"), std::string::npos);
+  // A database never made is -22 to the player too.
+  EXPECT_NE(VSjisToUtf8(VJapaneseCodeText(-22)).find("varnex create"), std::string::npos);
+  EXPECT_NE(VSjisToUtf8(VJapaneseCodeText(-410)).find("varnex create"), std::string::npos);
+  // Any other code takes the general line.
+  EXPECT_EQ(VJapaneseCodeText(-201), VJapaneseGeneralText());
+  EXPECT_EQ(VJapaneseCodeText(-9999), VJapaneseGeneralText());
+  // Every line converts to Shift-JIS exactly and fits one line of the error box.
+  std::vector<std::string> lines = {VJapaneseGeneralText()};
+  for (const VCodeText& row : VCodeTexts()) {
+    if (row.japanese == nullptr) continue;
+    std::string sjis;
+    size_t failedAt = 0;
+    EXPECT_TRUE(VUtf8ToSjisExact(row.japanese, &sjis, &failedAt)) << row.code;
+    EXPECT_EQ(VJapaneseCodeText(row.code), sjis);
+    lines.push_back(sjis);
+  }
+  for (const std::string& line : lines) {
+    EXPECT_LE(line.size(), 56u) << VSjisToUtf8(line);  // 28 full-width characters
+    EXPECT_EQ(line.find('\r'), std::string::npos);
+  }
 }
 
 }  // namespace

@@ -180,9 +180,30 @@ void OGTQtContextImp::FillRect(const OGTRect& rect) {
 void OGTQtContextImp::InvertRect(const OGTRect& rect) {
   QRect r = OGTQtRect(rect);
   if (r.isEmpty()) return;
+  auto* surface = dynamic_cast<OGTQtSurface*>(surface_.data());
+  if (surface == nullptr || !surface->ListSurface()) {
+    Paint(false, [&](QPainter& painter) {
+      painter.setCompositionMode(QPainter::CompositionMode_Difference);
+      painter.fillRect(r, Qt::white);
+    });
+    return;
+  }
+  // A list inverts a row it has just drawn to mark it selected. It is shown as the platform shows
+  // a selection: white becomes the highlight colour and black the highlighted text's, the shades
+  // between in proportion. Per channel, with H the highlight and T the text colour, v becomes
+  // T - (T - H) * v / 255: a multiply, then a difference. A channel in which T is darker than H
+  // keeps T.
+  const QPalette& colours = surface->palette();
+  const QColor high = colours.color(QPalette::Active, QPalette::Highlight);
+  const QColor text = colours.color(QPalette::Active, QPalette::HighlightedText);
+  const QColor spread(std::max(text.red() - high.red(), 0),
+                      std::max(text.green() - high.green(), 0),
+                      std::max(text.blue() - high.blue(), 0));
   Paint(false, [&](QPainter& painter) {
+    painter.setCompositionMode(QPainter::CompositionMode_Multiply);
+    painter.fillRect(r, spread);
     painter.setCompositionMode(QPainter::CompositionMode_Difference);
-    painter.fillRect(r, Qt::white);
+    painter.fillRect(r, text);
   });
 }
 

@@ -10,6 +10,7 @@
 #include "gt/OGTContext.h"
 #include "gt/OGTEvent.h"
 #include "gt/OGTItem.h"
+#include "gt/OGTList.h"
 #include "gt/imp/qt/OGTQtContextImp.h"
 #include "gt/imp/qt/OGTQtResourceImp.h"
 #include "gt/imp/qt/OGTQtText.h"
@@ -226,6 +227,32 @@ QWidget* OGTQtScrollBarImp::Build(QWidget* parent) {
   return bar;
 }
 
+void OGTQtScrollBarImp::Create(OGTItem* item, int32_t variant) {
+  OGTQtImp::Create(item, variant);
+  listsBar_ = item != nullptr && dynamic_cast<OGTList*>(item->Parent()) != nullptr;
+}
+
+void OGTQtScrollBarImp::Show() {
+  shown_ = true;
+  ApplyShown();
+}
+
+void OGTQtScrollBarImp::Hide() {
+  shown_ = false;
+  ApplyShown();
+}
+
+void OGTQtScrollBarImp::ApplyShown() {
+  auto* bar = static_cast<QScrollBar*>(Widget());
+  if (bar == nullptr) return;
+  // The list is asked each time: while it is being deleted it is a list no more.
+  OGTItem* item = Item();
+  auto* list = item != nullptr ? dynamic_cast<OGTList*>(item->Parent()) : nullptr;
+  bool needed =
+      !listsBar_ || (list != nullptr && list->RowCount() > 0 && bar->maximum() > bar->minimum());
+  bar->setVisible(shown_ && needed);
+}
+
 void OGTQtScrollBarImp::Acted(int action) {
   auto* bar = static_cast<QScrollBar*>(Widget());
   int32_t code = 0;
@@ -284,6 +311,7 @@ void OGTQtScrollBarImp::SetRange(int32_t min, int32_t max) {
   if (bar == nullptr) return;
   if (max <= min) min = max = 0;
   bar->setRange(min, max);
+  ApplyShown();
 }
 
 void OGTQtScrollBarImp::GetRange(int32_t& min, int32_t& max) const {
@@ -359,6 +387,13 @@ void OGTQtPlaneImp::NativeDraw(OGTContext* context) {
     return;
   }
   qt->DrawImage(image_, Bounds());
+}
+
+QWidget* OGTQtListImp::Build(QWidget* parent) {
+  QWidget* widget = OGTQtDrawnImp::Build(parent);
+  // Only the toolkit's list gives inverting the meaning of a selection.
+  static_cast<OGTQtSurface*>(widget)->SetListSurface(dynamic_cast<OGTList*>(Item()) != nullptr);
+  return widget;
 }
 
 void OGTQtListImp::HandleKey(OGTEvent* event, bool& handled) {

@@ -2,8 +2,8 @@
 // widgets; lines, planes, circles and lists are drawn surfaces that their items paint through a
 // drawing context. What a press or a key does natively becomes the toolkit's item events:
 // - a button press sends 11;
-// - a radio button press sets the button (it never clears it) and sends 12; radio buttons are
-//   never grouped by Qt;
+// - a radio button press sets the button (it never clears it) and sends 12; Qt never groups
+//   radio buttons (the toolkit item turns the others of its group off);
 // - a check box press toggles it and sends 13;
 // - Return that the field's item passes on inserts a line break with variant bit 0, else sends
 //   21; Tab passed on sends 72 (71 with Shift); a field that loses the focus after the user
@@ -100,12 +100,18 @@ class OGTQtCheckBoxImp : public OGTQtImp<OGTCheckBoxImp> {
 };
 
 // Vertical when taller than wide, else horizontal. A range of two equal values leaves no range
-// (0, 0) and so no thumb.
+// (0, 0) and so no thumb. A list's own bar stays out of sight while the list has no rows or the
+// bar has no range (an empty list shows no bars), though the toolkit sees it shown as it asked; a
+// form's scroll bar always shows.
 class OGTQtScrollBarImp : public OGTQtImp<OGTScrollBarImp> {
  public:
   static constexpr int32_t kDefaultThickness = 14;
 
   using OGTQtImp::OGTQtImp;
+  void Create(OGTItem* item, int32_t variant) override;
+  bool IsVisible() const override { return shown_; }
+  void Show() override;
+  void Hide() override;
   void SetSize(int32_t width, int32_t height, bool redraw) override;
   int32_t Thickness() const override;
   void SetScrollPosition(int32_t position) override;
@@ -124,6 +130,12 @@ class OGTQtScrollBarImp : public OGTQtImp<OGTScrollBarImp> {
   QWidget* Build(QWidget* parent) override;
 
  private:
+  // Shows the widget when the toolkit wants it shown and, for a list's bar, it has a range.
+  void ApplyShown();
+
+  bool shown_ = false;
+  // A list's own bar rather than a form's scroll bar.
+  bool listsBar_ = false;
   int32_t lineBack_ = 0;
   int32_t lineForward_ = 0;
   int32_t pageBack_ = 0;
@@ -185,11 +197,13 @@ class OGTQtStyleEditImp : public OGTQtDrawnImp<OGTStyleEditImp> {
 };
 
 // The surface a list draws itself on; it takes the focus. Tab passed on sends 72 (71 with Shift).
+// The rows it inverts are shown in the highlight colours of a selection.
 class OGTQtListImp : public OGTQtDrawnImp<OGTListImp> {
  public:
   using OGTQtDrawnImp::OGTQtDrawnImp;
   void HandleKey(OGTEvent* event, bool& handled) override;
 
  protected:
+  QWidget* Build(QWidget* parent) override;
   bool Opaque() const override { return true; }
 };

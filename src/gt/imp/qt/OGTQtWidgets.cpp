@@ -1,13 +1,18 @@
 #include "gt/imp/qt/OGTQtWidgets.h"
 
 #include <algorithm>
+#include <vector>
 
 #include <QApplication>
 #include <QCloseEvent>
 #include <QFocusEvent>
 #include <QKeyEvent>
+#include <QMimeData>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QPen>
+#include <QScrollBar>
+#include <QTextCursor>
 
 #include "gt/imp/OGTPlatformRules.h"
 #include "gt/imp/qt/OGTQtImp.h"
@@ -26,6 +31,12 @@ bool OGTQtFilterEvent(QWidget* widget, OGTQtLinked* linked, QEvent* event) {
     case QEvent::MouseButtonRelease:
     case QEvent::MouseMove:
       return node->MouseEvent(widget, static_cast<QMouseEvent*>(event));
+    case QEvent::FocusIn:
+      // Controls show that they have the focus (a frame around a check box's or radio button's
+      // text) however it came to them: Tab is handled by the toolkit, and Qt would otherwise
+      // show the mark only after its own keyboard navigation.
+      widget->window()->setAttribute(Qt::WA_KeyboardFocusChange);
+      return false;
     case QEvent::FocusOut:
       node->FocusLost(static_cast<QFocusEvent*>(event)->reason());
       return false;
@@ -83,6 +94,23 @@ void OGTQtSurface::paintEvent(QPaintEvent*) {
   if (picture.isNull()) return;
   QPainter painter(this);
   painter.drawImage(QPoint(0, 0), picture);
+  if (listSurface_ && hasFocus()) {
+    // A frame in the highlight colour along the edge, over what the item drew; the style's own
+    // focus mark would tint the whole list.
+    painter.setPen(QPen(palette().color(QPalette::Active, QPalette::Highlight), 1));
+    painter.setBrush(Qt::NoBrush);
+    painter.drawRect(rect().adjusted(0, 0, -1, -1));
+  }
+}
+
+void OGTQtSurface::focusInEvent(QFocusEvent* event) {
+  QWidget::focusInEvent(event);
+  update();
+}
+
+void OGTQtSurface::focusOutEvent(QFocusEvent* event) {
+  QWidget::focusOutEvent(event);
+  update();
 }
 
 void OGTQtSurface::resizeEvent(QResizeEvent* event) {
@@ -106,8 +134,8 @@ QPoint OGTQtWindowOrigin(QWidget* widget) {
 
 OGTQtEdit::OGTQtEdit(QWidget* parent) : OGTQtWidget(parent) {
   setLineWrapMode(QPlainTextEdit::WidgetWidth);
+  // The edit scrolls with its caret, without bars, so that small fields keep their size.
   setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-  // The edit scrolls with its caret, without a bar, so that one-line fields stay one line high.
   setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
   document()->setDocumentMargin(2);
   setTabChangesFocus(false);
@@ -118,6 +146,7 @@ OGTQtEdit::OGTQtEdit(QWidget* parent) : OGTQtWidget(parent) {
   }
   setPalette(colours);
   connect(this, &QPlainTextEdit::textChanged, this, [this] { Changed(); });
+  FollowHeight();
 }
 
 void OGTQtEdit::SetTextQuietly(const QString& text) {
@@ -131,8 +160,8 @@ void OGTQtEdit::Changed() {
   if (quiet_) return;
   QString now = toPlainText();
   if (OGTQtToolkitLength(now) > limit_) {
-    // The change would pass the limit: the text goes back to what it was, the caret to where
-    // the change began.
+    // A change that passed the limit by another road than typing or pasting: the text goes back
+    // to what it was, the caret to where the change began.
     int caret = textCursor().position() - static_cast<int>(now.size() - accepted_.size());
     quiet_ = true;
     setPlainText(accepted_);
@@ -145,6 +174,108 @@ void OGTQtEdit::Changed() {
   }
   accepted_ = now;
   if (onUserChange) onUserChange();
+}
+
+size_t OGTQtEdit::Room() const {
+  size_t used = OGTQtToolkitLength(toPlainText());
+  size_t replaced = OGTQtToolkitLength(textCursor().selectedText());
+  size_t kept = used > replaced ? used - replaced : 0;
+  return limit_ > kept ? limit_ - kept : 0;
+}
+
+QString OGTQtEdit::FittingPart(const QString& text, size_t room) {
+  if (OGTQtToolkitLength(text) <= room) return text;
+  // Where each character ends (a surrogate pair is one character); the longest run of whole
+  // characters that fits is found by halving.
+  std::vector<qsizetype> ends;
+  for (qsizetype i = 0; i < text.size();) {
+    bool pair = text[i].isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate();
+    i += pair ? 2 : 1;
+    ends.push_back(i);
+  }
+  size_t low = 0;
+  size_t high = ends.size();
+  while (low < high) {
+    size_t middle = (low + high + 1) / 2;
+    if (OGTQtToolkitLength(text.left(ends[middle - 1])) <= room) {
+      low = middle;
+    } else {
+      high = middle - 1;
+    }
+  }
+  return low == 0 ? QString() : text.left(ends[low - 1]);
+}
+
+void OGTQtEdit::keyPressEvent(QKeyEvent* event) {
+  QString typed = event->text();
+  bool inserts = !typed.isEmpty() && (typed[0].isPrint() || typed == QStringLiteral("\r")) &&
+                 !(event->modifiers() & (Qt::ControlModifier | Qt::AltModifier));
+  if (inserts && !isReadOnly()) {
+    // A line break is "\r\n" in the toolkit's text.
+    size_t needed = typed == QStringLiteral("\r") ? 2 : OGTQtToolkitLength(typed);
+    if (needed > Room()) {
+      QApplication::beep();
+      event->accept();
+      return;
+    }
+  }
+  QPlainTextEdit::keyPressEvent(event);
+}
+
+void OGTQtEdit::inputMethodEvent(QInputMethodEvent* event) {
+  const QString& commit = event->commitString();
+  if (commit.isEmpty() || isReadOnly()) {
+    QPlainTextEdit::inputMethodEvent(event);
+    return;
+  }
+  QString fitting = FittingPart(commit, Room());
+  if (fitting.size() == commit.size()) {
+    QPlainTextEdit::inputMethodEvent(event);
+    return;
+  }
+  QApplication::beep();
+  QInputMethodEvent cut(event->preeditString(), event->attributes());
+  cut.setCommitString(fitting, event->replacementStart(), event->replacementLength());
+  QPlainTextEdit::inputMethodEvent(&cut);
+}
+
+void OGTQtEdit::insertFromMimeData(const QMimeData* source) {
+  if (source == nullptr || !source->hasText() || isReadOnly()) return;
+  QString text = source->text();
+  text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+  text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+  QString fitting = FittingPart(text, Room());
+  if (fitting.size() < text.size()) QApplication::beep();
+  if (fitting.isEmpty()) return;
+  // One insertion: one step of the undo history.
+  QTextCursor cursor = textCursor();
+  cursor.beginEditBlock();
+  cursor.insertText(fitting);
+  cursor.endEditBlock();
+  setTextCursor(cursor);
+  ensureCursorVisible();
+}
+
+void OGTQtEdit::FollowHeight() {
+  // Room for two lines of text inside the document's margins means the field wraps.
+  int lines = fontMetrics().lineSpacing();
+  int inside = contentsRect().height() - 2 * static_cast<int>(document()->documentMargin());
+  QPlainTextEdit::LineWrapMode mode =
+      inside >= 2 * lines ? QPlainTextEdit::WidgetWidth : QPlainTextEdit::NoWrap;
+  if (mode == lineWrapMode()) return;
+  setLineWrapMode(mode);
+  if (mode == QPlainTextEdit::WidgetWidth) horizontalScrollBar()->setValue(0);
+  ensureCursorVisible();
+}
+
+void OGTQtEdit::resizeEvent(QResizeEvent* event) {
+  QPlainTextEdit::resizeEvent(event);
+  FollowHeight();
+}
+
+void OGTQtEdit::changeEvent(QEvent* event) {
+  QPlainTextEdit::changeEvent(event);
+  if (event->type() == QEvent::FontChange) FollowHeight();
 }
 
 bool OGTQtEdit::viewportEvent(QEvent* event) {

@@ -12,7 +12,9 @@
 // Drawn surfaces (lines, planes, circles, lists and the client area of windows and dialogs) keep
 // a picture of what their item drew. A paint brings the picture up to date when it is stale (the
 // item draws it anew through a drawing context) and shows it; drawing outside a paint goes into
-// the picture at once, as on a window's own surface.
+// the picture at once, as on a window's own surface. A list's surface shows a focus mark (a frame
+// in the highlight colour) over its picture while it has the focus. Every control shows its focus
+// mark however the focus came to it.
 #pragma once
 
 #include <cstddef>
@@ -65,12 +67,18 @@ class OGTQtSurface : public OGTQtWidget<QWidget> {
 
   bool IsClient() const { return client_; }
   void MarkStale() { stale_ = true; }
+  // The surface of a toolkit list: what its item inverts is a selected row, shown in the highlight
+  // colours, and it shows the focus mark while it has the focus.
+  bool ListSurface() const { return listSurface_; }
+  void SetListSurface(bool flag) { listSurface_ = flag; }
   // The picture, drawn anew first when it is stale.
   QImage& Picture();
 
  protected:
   void paintEvent(QPaintEvent* event) override;
   void resizeEvent(QResizeEvent* event) override;
+  void focusInEvent(QFocusEvent* event) override;
+  void focusOutEvent(QFocusEvent* event) override;
 
  private:
   void Redraw();
@@ -80,6 +88,7 @@ class OGTQtSurface : public OGTQtWidget<QWidget> {
   bool client_;
   bool stale_ = true;
   bool drawing_ = false;
+  bool listSurface_ = false;
 };
 
 // The client surface of the widget (the nearest client surface among it and its ancestors).
@@ -87,9 +96,14 @@ OGTQtSurface* OGTQtClientOf(QWidget* widget);
 // The widget's top left in the coordinates of its window's client area.
 QPoint OGTQtWindowOrigin(QWidget* widget);
 
-// A field: a bordered multi-line edit that wraps and scrolls vertically with its caret, keeps its
-// selection visible without the focus, and holds at most a limit of Shift-JIS bytes (a change that
-// would pass it is undone with a beep).
+// A field: a bordered edit that holds at most a limit of Shift-JIS bytes. A field tall enough for
+// two lines or more wraps its text and scrolls vertically with its caret; a field whose height
+// holds a single line does not wrap but scrolls sideways with its caret, so that the start of its
+// text stays in its line (Home brings it back). It keeps its selection visible without the focus.
+//
+// Typing that would pass the limit is refused with a beep; a paste (or a drop) inserts as many
+// whole characters of its text as fit, with a beep when it had to leave some out. Neither
+// disturbs the undo history. A change made some other way that passes the limit is taken back.
 class OGTQtEdit : public OGTQtWidget<QPlainTextEdit> {
  public:
   explicit OGTQtEdit(QWidget* parent);
@@ -100,12 +114,26 @@ class OGTQtEdit : public OGTQtWidget<QPlainTextEdit> {
   void SetTextQuietly(const QString& text);
   // Called after each change the user made, once the limit was checked.
   std::function<void()> onUserChange;
+  // Whether the field's height holds a single line only (it then scrolls sideways).
+  bool SingleLine() const { return lineWrapMode() == QPlainTextEdit::NoWrap; }
+  // The part of text that fits in the room (in bytes of the toolkit's text), cut after a whole
+  // character.
+  static QString FittingPart(const QString& text, size_t room);
 
  protected:
   bool viewportEvent(QEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
+  void inputMethodEvent(QInputMethodEvent* event) override;
+  void insertFromMimeData(const QMimeData* source) override;
+  void resizeEvent(QResizeEvent* event) override;
+  void changeEvent(QEvent* event) override;
 
  private:
   void Changed();
+  // Wraps or scrolls sideways as the height decides.
+  void FollowHeight();
+  // The bytes left for new text once the selection is replaced.
+  size_t Room() const;
 
   size_t limit_ = 32000;
   bool quiet_ = false;
@@ -125,7 +153,7 @@ class OGTQtButton : public OGTQtWidget<QPushButton> {
   void paintEvent(QPaintEvent* event) override;
 };
 
-// A radio button that a press always sets; grouping is left to the scripts.
+// A radio button that a press always sets; Qt groups none (the toolkit item keeps its group).
 class OGTQtRadio : public OGTQtWidget<QRadioButton> {
  public:
   explicit OGTQtRadio(QWidget* parent);

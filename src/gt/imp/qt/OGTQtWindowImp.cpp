@@ -9,6 +9,7 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QScreen>
+#include <QScrollBar>
 
 #include "gt/OGTContext.h"
 #include "gt/OGTDialog.h"
@@ -57,14 +58,21 @@ void OGTQtWindowImp::Create(OGTItem* item, int32_t variant) {
 QWidget* OGTQtWindowImp::Client() const { return client_; }
 OGTQtSurface* OGTQtWindowImp::Surface() const { return client_; }
 
+QPoint OGTQtWindowImp::AreaScroll() const {
+  QMdiArea* area = sub_ ? sub_->mdiArea() : nullptr;
+  if (area == nullptr) return QPoint();
+  return QPoint(area->horizontalScrollBar()->value(), area->verticalScrollBar()->value());
+}
+
 void OGTQtWindowImp::SetPosition(int32_t x, int32_t y, bool) {
-  if (QWidget* widget = Widget()) widget->move(x, y);
+  if (QWidget* widget = Widget()) widget->move(QPoint(x, y) - AreaScroll());
 }
 
 void OGTQtWindowImp::GetPosition(int32_t& x, int32_t& y) const {
   QWidget* widget = Widget();
-  x = widget != nullptr ? widget->x() : 0;
-  y = widget != nullptr ? widget->y() : 0;
+  QPoint at = widget != nullptr ? widget->pos() + AreaScroll() : QPoint();
+  x = at.x();
+  y = at.y();
 }
 
 void OGTQtWindowImp::SetSize(int32_t width, int32_t height, bool) {

@@ -3,9 +3,10 @@
 // A form window is a sub-window of the main frame's multiple-document area (a top-level window
 // when the factory has no area). Variant 0 is resizable with a caption and the system menu, 1 has
 // a fixed size with a caption and the system menu, 2 and above a fixed size with a caption only.
-// Its position is its place in the area; its size is the size of its client area (the frame is
-// added around it). The close box asks the toolkit window's CanClose; when the close goes ahead
-// the window's implementation and item are deleted.
+// Its position is its place in the area, counted from the area's origin however far the area is
+// scrolled; its size is the size of its client area (the frame is added around it). The close box
+// asks the toolkit window's CanClose; when the close goes ahead the window's implementation and
+// item are deleted.
 //
 // A dialog is a top-level window over the main frame, its size fixed to its client area. Variant
 // bit 1 centres it over the main frame whenever its position is set (and again when its size is
@@ -67,6 +68,8 @@ class OGTQtWindowImp : public OGTQtImp<OGTWindowImp> {
   class OGTFieldImp* FocusedField() const;
   // A focused item that keeps its own text (a styled-text item), or null.
   class OGTSelectedText* FocusedText() const;
+  // How far the area is scrolled: a position in the area is the widget's place plus this.
+  QPoint AreaScroll() const;
 
   QPointer<QMdiSubWindow> sub_;
   QPointer<OGTQtSurface> client_;

@@ -1,6 +1,7 @@
 #include "gt/imp/qt/OGTQtControlImp.h"
 
 #include <QCheckBox>
+#include <QClipboard>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPlainTextEdit>
@@ -9,12 +10,14 @@
 #include <QScrollBar>
 
 #include "QtProbe.h"
+#include "QtScreens.h"
 #include "QtSideFixture.h"
 #include "gt/OGTButton.h"
 #include "gt/OGTCursor.h"
 #include "gt/OGTField.h"
 #include "gt/OGTGraphics.h"
 #include "gt/OGTLabel.h"
+#include "gt/OGTRadioBtn.h"
 #include "gt/imp/qt/OGTQtInput.h"
 
 namespace {
@@ -78,6 +81,22 @@ TEST_F(ControlTest, RadioButtonsAreSetByEveryPressAndNeverGrouped) {
   first->SetValue(7);
   first->GetValue(value);
   EXPECT_EQ(value, 1);
+}
+
+TEST_F(ControlTest, RadioButtonsOfAGroupTurnEachOtherOffWhenPressed) {
+  auto window = MakeWindow(0, 300, 200);
+  auto* cash = Place<OGTRadioBtn>(*window, 10, 10, 100, 20, "A");
+  auto* card = Place<OGTRadioBtn>(*window, 10, 40, 100, 20, "B");
+  cash->SetGroup(1);
+  card->SetGroup(1);
+  cash->SetValue(1);
+  ShowAndSettle(*window);
+  PressIndicator(WidgetOf(card));
+  EXPECT_FALSE(As<QRadioButton>(cash)->isChecked());
+  EXPECT_TRUE(As<QRadioButton>(card)->isChecked());
+  ASSERT_EQ(window->events.size(), 1u);  // only the pressed button speaks
+  EXPECT_EQ(window->events[0].item, card);
+  EXPECT_EQ(window->events[0].code, 12);
 }
 
 TEST_F(ControlTest, ACheckBoxTogglesBeforeItSendsThirteen) {
@@ -190,6 +209,102 @@ TEST_F(ControlTest, TheTextLimitCountsShiftJisBytes) {
   field->SetTextLimit(5);
   TypeText(WidgetOf(field), Q("日本語"));
   EXPECT_EQ(field->Text(), Sj("日本"));
+}
+
+TEST_F(ControlTest, AOneLineFieldScrollsSidewaysAndKeepsTheStartOfItsTextReachable) {
+  auto window = MakeWindow(0, 300, 200);
+  auto* line = Place<OGTField>(*window, 10, 10, 120, 22);
+  auto* box = Place<OGTField>(*window, 10, 40, 120, 60);
+  ShowAndSettle(*window);
+  auto* edit = static_cast<OGTQtEdit*>(WidgetOf(line));
+  EXPECT_TRUE(edit->SingleLine());
+  EXPECT_FALSE(static_cast<OGTQtEdit*>(WidgetOf(box))->SingleLine());
+
+  line->TakeFocus();
+  const char* text = "abcdefghijklmnopqrstuvwxyz0123456789";
+  QTest::keyClicks(edit, text);
+  EXPECT_EQ(line->Text(), text);  // the value was never in danger; its sight was
+  EXPECT_EQ(edit->verticalScrollBar()->value(), 0);
+  EXPECT_GT(edit->horizontalScrollBar()->value(), 0);
+  QRect shown = edit->viewport()->rect();
+  EXPECT_TRUE(shown.contains(edit->cursorRect()));  // the caret at the end is in sight
+  QTest::keyClick(edit, Qt::Key_Home);
+  EXPECT_EQ(edit->horizontalScrollBar()->value(), 0);
+  QTextCursor start = edit->textCursor();
+  start.setPosition(0);
+  EXPECT_TRUE(shown.contains(edit->cursorRect(start)));
+  SaveScreen(ClientOf(window.get()), "field-one-line-home");
+  // Return and Tab still go to the form, and the field left changed says so.
+  QTest::keyClick(edit, Qt::Key_Return);
+  QTest::keyClick(edit, Qt::Key_Tab);
+  EXPECT_EQ(window->Codes(), (std::vector<int32_t>{21, 72, 22}));
+  EXPECT_EQ(line->Text(), text);
+
+  // Grown to two lines, the field wraps again; shrunk, it scrolls sideways again.
+  line->SetSize(120, 60, true);
+  EXPECT_FALSE(edit->SingleLine());
+  EXPECT_EQ(edit->horizontalScrollBar()->value(), 0);
+  line->SetSize(120, 22, true);
+  EXPECT_TRUE(edit->SingleLine());
+}
+
+TEST_F(ControlTest, APasteKeepsTheCharactersThatFitAndTheUndoHistory) {
+  auto window = MakeWindow(0, 300, 200);
+  auto* field = Place<OGTField>(*window, 10, 10, 200, 60, "", 1);
+  ShowAndSettle(*window);
+  auto* edit = static_cast<OGTQtEdit*>(WidgetOf(field));
+  field->SetTextLimit(7);
+  field->TakeFocus();
+  QTest::keyClicks(edit, "ab");
+  QApplication::clipboard()->setText(Q("日本語"));
+  EXPECT_TRUE(field->Paste());
+  EXPECT_EQ(field->Text(), Sj("ab日本"));  // 2 + 2 + 2 bytes; the third character would pass 7
+  EXPECT_TRUE(field->Paste());             // nothing fits any more: nothing changes
+  EXPECT_EQ(field->Text(), Sj("ab日本"));
+  ASSERT_TRUE(edit->document()->isUndoAvailable());
+  edit->undo();
+  EXPECT_EQ(field->Text(), "ab");  // the paste was one step, and what came before is still there
+  edit->undo();
+  EXPECT_EQ(field->Text(), "");
+
+  // A selection makes room; a line break counts two bytes, as the toolkit's text holds it.
+  field->SetText("abcdefg");
+  edit->selectAll();
+  QApplication::clipboard()->setText(Q("x\r\ny\nz12345"));
+  EXPECT_TRUE(field->Paste());
+  EXPECT_EQ(field->Text(), "x\r\ny\r\nz");
+  // Typing past the limit is refused key by key, the history kept too.
+  field->SetText("abcde");
+  QTextCursor end = edit->textCursor();
+  end.movePosition(QTextCursor::End);
+  edit->setTextCursor(end);
+  QTest::keyClicks(edit, "fgh");
+  EXPECT_EQ(field->Text(), "abcdefg");
+  ASSERT_TRUE(edit->document()->isUndoAvailable());
+  while (edit->document()->isUndoAvailable()) edit->undo();
+  EXPECT_EQ(field->Text(), "abcde");
+
+  // Whole characters only: a character outside the BMP is never cut in two.
+  QString pair = QString::fromUcs4(U"\U0001F600");
+  for (size_t room = 0; room < 4; ++room) {
+    QString part = OGTQtEdit::FittingPart(Q("a") + pair + Q("b"), room);
+    EXPECT_TRUE(part.isEmpty() || part == Q("a") || part.startsWith(Q("a") + pair)) << room;
+  }
+}
+
+TEST_F(ControlTest, CheckBoxesShowTheFocusMarkWhateverBroughtTheFocus) {
+  auto window = MakeWindow(0, 300, 200);
+  auto* check = Place<CheckProbe>(*window, 10, 10, 120, 24, Sj("確認"));
+  auto* field = Place<OGTField>(*window, 10, 40, 120, 22);
+  ShowAndSettle(*window);
+  field->TakeFocus();
+  QImage without = WidgetOf(check)->grab().toImage();
+  check->TakeFocus();
+  ASSERT_TRUE(WidgetOf(check)->hasFocus());
+  QImage with = WidgetOf(check)->grab().toImage();
+  SaveScreen(WidgetOf(check), "check-box-focus");
+  EXPECT_TRUE(WidgetOf(check)->window()->testAttribute(Qt::WA_KeyboardFocusChange));
+  EXPECT_NE(with, without);
 }
 
 TEST_F(ControlTest, LabelsShowTheirTextPlainWithLineBreaks) {

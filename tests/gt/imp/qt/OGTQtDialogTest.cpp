@@ -41,6 +41,11 @@ TEST_F(DialogTest, AMessageBoxIsModalOverTheFrameUntilItsButtonIsPressed) {
     EXPECT_EQ(modal->windowTitle(), Q("確認..."));
     EXPECT_EQ(modal->parentWidget(), frame_.get());
     EXPECT_EQ(modal->size(), QSize(350, 129));
+    // The window manager is asked for a close box only, and a size it cannot change.
+    Qt::WindowFlags flags = modal->windowFlags();
+    EXPECT_TRUE(flags & Qt::WindowCloseButtonHint);
+    EXPECT_FALSE(flags & (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint));
+    EXPECT_EQ(modal->minimumSize(), modal->maximumSize());
     // Centred over the frame (variant bit 1).
     QPoint offset = modal->frameGeometry().center() - frame_->frameGeometry().center();
     EXPECT_LE(offset.manhattanLength(), 4);

@@ -1,10 +1,13 @@
 // The toolkit's drawn composites on the Qt side: lists on their own surface with native scroll
 // bars, and image fields drawn on their window's surface.
+#include <cstdlib>
+
 #include <QScrollBar>
 
 #include "QtScreens.h"
 #include "QtSideFixture.h"
 #include "TempDir.h"
+#include "gt/OGTField.h"
 #include "gt/OGTImageField.h"
 #include "gt/OGTList.h"
 #include "gt/OGTListData.h"
@@ -65,6 +68,89 @@ TEST_F(ListTest, AListDrawsItselfAndKeepsItsBarsInWindowCoordinates) {
   bar->triggerAction(QAbstractSlider::SliderSingleStepAdd);
   EXPECT_EQ(list->TopRow(), 1);
   EXPECT_EQ(bar->value(), 1);
+}
+
+TEST_F(ListTest, AListShowsItsBarsOnlyWhileTheyHaveSomethingToScroll) {
+  auto window = MakeWindow(0, 300, 200);
+  OGTList* list = PlaceList(*window, 0);
+  ShowAndSettle(*window);
+  SaveScreen(ClientOf(window.get()), "list-empty");
+  ASSERT_NE(list->VerticalBar(), nullptr);
+  // The toolkit sees its bars shown; a person sees none on an empty list.
+  EXPECT_TRUE(list->VerticalBar()->IsVisible());
+  EXPECT_FALSE(WidgetOf(list->VerticalBar())->isVisible());
+  EXPECT_FALSE(WidgetOf(list->HorizontalBar())->isVisible());
+
+  auto* rows = new OGTListData_String;
+  for (int32_t i = 0; i < 30; ++i) rows->AppendRow("row");
+  list->SetRowData(rows, true);
+  list->Layout();
+  QApplication::processEvents();
+  EXPECT_TRUE(WidgetOf(list->VerticalBar())->isVisible());
+  // The columns are 260 wide in a list of 200: the horizontal bar has something to do as well.
+  EXPECT_TRUE(WidgetOf(list->HorizontalBar())->isVisible());
+  list->VerticalBar()->Hide();
+  EXPECT_FALSE(WidgetOf(list->VerticalBar())->isVisible());
+  EXPECT_FALSE(list->VerticalBar()->IsVisible());
+
+  // A form's own scroll bar shows without a range, as it always did.
+  auto* own = Place<OGTScrollBar>(*window, 250, 10, 16, 150);
+  QApplication::processEvents();
+  EXPECT_TRUE(WidgetOf(own)->isVisible());
+}
+
+TEST_F(ListTest, TheSelectedRowTakesThePalettesHighlightColours) {
+  auto window = MakeWindow(0, 300, 200);
+  OGTList* list = PlaceList(*window, 5);
+  list->SelectRow(1, true, false);
+  ShowAndSettle(*window);
+  QWidget* surface = WidgetOf(list);
+  QImage image = SaveScreen(surface, "list-selection");
+  const QPalette& colours = surface->palette();
+  QRgb highlight = colours.color(QPalette::Active, QPalette::Highlight).rgb();
+  QRgb text = colours.color(QPalette::Active, QPalette::HighlightedText).rgb();
+  // Row 1 lies from 36 to 54 under the 18 high heading; its background is the highlight, its
+  // ink the highlighted text's colour (nearer to it than to the highlight, the edges of the
+  // characters being smoothed), and nothing of it is black.
+  auto distance = [](QRgb a, QRgb b) {
+    return std::abs(qRed(a) - qRed(b)) + std::abs(qGreen(a) - qGreen(b)) +
+           std::abs(qBlue(a) - qBlue(b));
+  };
+  QRect row(2, 37, 150, 16);
+  int background = 0;
+  int ink = 0;
+  for (int y = row.top(); y <= row.bottom(); ++y) {
+    for (int x = row.left(); x <= row.right(); ++x) {
+      QRgb pixel = image.pixel(x, y) | 0xFF000000u;
+      EXPECT_NE(pixel, qRgb(0, 0, 0)) << x << "," << y;
+      if (pixel == highlight) ++background;
+      if (distance(pixel, text) < distance(pixel, highlight) / 2) ++ink;
+    }
+  }
+  EXPECT_GT(background, row.width() * row.height() / 2);
+  EXPECT_GT(ink, 10);
+  // The other rows keep their white background.
+  EXPECT_EQ(image.pixel(100, 22) | 0xFF000000u, qRgb(255, 255, 255));
+}
+
+TEST_F(ListTest, AListWithTheFocusShowsTheFocusMark) {
+  auto window = MakeWindow(0, 300, 200);
+  OGTList* list = PlaceList(*window, 3);
+  auto* field = Place<OGTField>(*window, 10, 170, 100, 22);
+  ShowAndSettle(*window);
+  field->TakeFocus();
+  QApplication::processEvents();
+  QImage without = WidgetOf(list)->grab().toImage();
+  list->TakeFocus();
+  QApplication::processEvents();
+  ASSERT_TRUE(WidgetOf(list)->hasFocus());
+  QImage with = SaveScreen(WidgetOf(list), "list-focus");
+  EXPECT_NE(with, without.convertToFormat(QImage::Format_RGB32));
+  // The mark runs along the list's left edge, where the item itself draws nothing but white; it
+  // is the highlight colour, and it does not tint the rows.
+  QRgb highlight = WidgetOf(list)->palette().color(QPalette::Active, QPalette::Highlight).rgb();
+  EXPECT_EQ(with.pixel(0, 100) | 0xFF000000u, highlight | 0xFF000000u);
+  EXPECT_EQ(with.pixel(100, 100) | 0xFF000000u, qRgb(255, 255, 255));
 }
 
 TEST_F(ListTest, AnImageFieldIsDrawnOnItsWindowAndScrollsWithItsBars) {
