@@ -156,6 +156,15 @@ void OvScript::Dispatch(OvCommand command, std::string_view list) {
     case OvCommand::kFieldEdit:
       FieldEdit(list);
       return;
+    case OvCommand::kCreateDB:
+      CreateDB(list);
+      return;
+    case OvCommand::kDataInput:
+      DataInput(list);
+      return;
+    case OvCommand::kDataOutput:
+      DataOutput(list);
+      return;
     default:
       break;
   }
@@ -163,18 +172,6 @@ void OvScript::Dispatch(OvCommand command, std::string_view list) {
   bool wellFormed = false;
   const char* name = "";
   switch (command) {
-    case OvCommand::kCreateDB:
-      wellFormed = Parses<OvCreateDBParams>(list);
-      name = "@CreateDB";
-      break;
-    case OvCommand::kDataInput:
-      wellFormed = Parses<OvDataInputParams>(list);
-      name = "@DataInput";
-      break;
-    case OvCommand::kDataOutput:
-      wellFormed = Parses<OvDataOutputParams>(list);
-      name = "@DataOutput";
-      break;
     case OvCommand::kSelectFindWord:
       wellFormed = Parses<OvSelectFindWordParams>(list);
       name = "@SelectFindWord";

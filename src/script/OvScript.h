@@ -12,7 +12,6 @@
 
 class OGTDBWindow;
 
-
 // The commands, by their dispatch code.
 enum class OvCommand : int {
   kNone = 0,
@@ -81,6 +80,10 @@ class OvScript {
   void SetEnable(std::string_view list);
   void SetVisible(std::string_view list);
   void FieldEdit(std::string_view list);
+  // OvScriptData.cpp
+  void CreateDB(std::string_view list);
+  void DataInput(std::string_view list);
+  void DataOutput(std::string_view list);
 
   OvScriptApp* app_;
   OGTDBWindow* window_;
