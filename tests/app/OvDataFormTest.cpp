@@ -300,6 +300,29 @@ TEST_F(DataFormTest, WithoutATransactionLogAnAllOrNothingInputAsksFirstAndSaysWh
   EXPECT_EQ(Count(1), 3u);
 }
 
+TEST_F(DataFormTest, ARecordThatFailsHalfReadLeavesNoLongDataBehind) {
+  Start(false);
+  // The second record's text goes to the value file before its third item turns out not to be
+  // Shift-JIS.
+  WriteFile("in.dat", "T1,first text,1\r\nT2,second text,\x81\x20\r\n");
+  User().ThenPress(Sj("了解"));
+  Run(items_,
+      "@DataInput(InputFile = \"in.dat\", Commit = no, DataFormat = [DBItem = 1], "
+      "[DBItem = 2, Type = text], [DBItem = 3]);");
+  EXPECT_EQ(LastBoxText().rfind(Sj("エラー：-216"), 0), 0u);
+  EXPECT_EQ(Count(1), 1u);
+  // Only the stored record's text is left in the value file.
+  uint32_t pieces = 0;
+  for (int32_t id = 1; id <= 4; ++id) {
+    int32_t set = 0;
+    uint32_t count = 0;
+    if (Db().MakeValueSet(id, &set, &count) != kVOk) continue;
+    pieces += count;
+    EXPECT_EQ(Db().CancelValueSet(set), kVOk);
+  }
+  EXPECT_EQ(pieces, 1u);
+}
+
 TEST_F(DataFormTest, QuotedValuesTagsSubSchemesAndKeywordsArriveWhereTheyBelong) {
   Start(true);
   WriteFile("in.dat", Sj("\"Q,1\",\"<em>東京タワー</em> 見物\",\"赤;青\"\r\n"
