@@ -206,6 +206,18 @@ VResult OGTDBWindow::ExecFind(const char* statement, const char* typedText, bool
   return result;
 }
 
+VResult OGTDBWindow::RefindStored(bool reportError) {
+  if (recordSet_.Statement().empty()) return kVOk;
+  SetBusyCursor(kBusyCursor);
+  const VResult result = recordSet_.Find(nullptr);
+  RefreshLists();
+  SyncLists(true);
+  ShowCurrentRecord();
+  RestoreCursor();
+  if (result != kVOk && reportError) ShowError(result, OGTText(kOGTTextFindFailed).c_str());
+  return result;
+}
+
 VResult OGTDBWindow::ExecSubFind(const char* statement, const std::vector<int32_t>& ids,
                                  bool reportError) {
   if (statement == nullptr || statement[0] == 0 || ids.empty()) return -1;

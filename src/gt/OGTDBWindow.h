@@ -72,6 +72,10 @@ class OGTDBWindow : public OGTWindow {
   // first. With reportError a failure shows the error box. Answers the engine's code.
   virtual VResult ExecFind(const char* statement, const char* typedText, bool reportError,
                            bool resolveHistory = false);
+  // Runs the set's stored statement again (nothing without one), so that the form shows what the
+  // file holds now: the lists follow and the first record shows. The histories are left as they
+  // are. With reportError a failure shows the find's error box. Answers the engine's code.
+  virtual VResult RefindStored(bool reportError);
   // Finds in the window's file without touching its record set, and shows the first record found
   // in the listed items only (or clears them when there is none); -1 for an empty statement or
   // list.

@@ -42,14 +42,6 @@ constexpr CommandName kCommands[] = {
     {"@FieldEdit", OvCommand::kFieldEdit},
 };
 
-// Parses the list into a block of the command's own and reports whether it was well formed; the
-// command of a later stage only checks its list for now.
-template <class Params, class... Extra>
-bool Parses(std::string_view list, Extra... extra) {
-  Params params;
-  return OvParseParams(list, &params, extra...);
-}
-
 }  // namespace
 
 OvCommand OvCommandOf(std::string_view name) {
@@ -98,11 +90,6 @@ void OvScript::RunStatement(std::string_view statement) {
   if (command == OvCommand::kNone) return;
   if (OvCommandNeedsApp(command) && app_ == nullptr) return;
   Dispatch(command, tokens.Rest());
-}
-
-void OvScript::NotAvailable(std::string_view name) {
-  LogFormat("OvScript: %s is not available in this version; nothing was done", std::string(name));
-  Beep();
 }
 
 void OvScript::Dispatch(OvCommand command, std::string_view list) {
@@ -159,29 +146,18 @@ void OvScript::Dispatch(OvCommand command, std::string_view list) {
     case OvCommand::kSelectFindWord:
       SelectFindWord(list);
       return;
-    default:
-      break;
-  }
-  // The commands of the later stages: a well-formed list is told that the command is missing.
-  bool wellFormed = false;
-  const char* name = "";
-  switch (command) {
     case OvCommand::kCreateDB:
-      wellFormed = Parses<OvCreateDBParams>(list);
-      name = "@CreateDB";
-      break;
-    case OvCommand::kDataInput:
-      wellFormed = Parses<OvDataInputParams>(list);
-      name = "@DataInput";
-      break;
-    case OvCommand::kDataOutput:
-      wellFormed = Parses<OvDataOutputParams>(list);
-      name = "@DataOutput";
-      break;
-    default:
+      CreateDB(list);
       return;
+    case OvCommand::kDataInput:
+      DataInput(list);
+      return;
+    case OvCommand::kDataOutput:
+      DataOutput(list);
+      return;
+    default:
+      break;
   }
-  if (wellFormed) NotAvailable(name);
 }
 
 // ---- the history commands ----

@@ -62,9 +62,6 @@ class OvScript {
 
  private:
   void Dispatch(OvCommand command, std::string_view list);
-  // A command that this build does not carry out yet: it says so in the debug log and with the
-  // alert sound, and changes nothing.
-  void NotAvailable(std::string_view name);
   void ShowRefHistory(std::string_view list);
   void ShowFindHistory(std::string_view list);
   void ShowRecSetHistory(std::string_view list);
@@ -81,6 +78,10 @@ class OvScript {
   void SetVisible(std::string_view list);
   void FieldEdit(std::string_view list);
   void SelectFindWord(std::string_view list);
+  // OvScriptData.cpp
+  void CreateDB(std::string_view list);
+  void DataInput(std::string_view list);
+  void DataOutput(std::string_view list);
 
   OvScriptApp* app_;
   OGTDBWindow* window_;

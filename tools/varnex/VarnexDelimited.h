@@ -1,66 +1,28 @@
-// VarnexDelimited: the delimited text that varnex imports and exports. Records end at the record
-// terminator (by default a line feed, with or without a carriage return before it), items at the
-// item terminator (","), and several values of one item are separated by the repeat terminator
-// (a tab). A value that holds a terminator, a double quote, or blanks at either end, or that is
-// empty, is written between double quotes with its double quotes doubled; on reading, a value
-// that begins with a double quote runs to the closing one, terminators included, and unquoted
-// values lose their blanks at either end; an empty unquoted value is no value.
-//
-// The reader refers to the text it is given, which must outlive it.
-//
-// The text is Shift-JIS: a double-byte character is read whole, so a terminator byte that is the
-// second byte of a character never ends anything.
+// VarnexDelimited: the terminators of the varnex tool's import and export as its command line gives
+// them. The text itself is read and written by the engine's VDelimitedReader and VDelimitedWriter
+// (db/schema/VDelimited.h), the same as the player's data input and output, and its values are
+// VValueText's. The tool's defaults: "," between items, a tab between the values of one item, a
+// line feed after each record (read with or without a carriage return before it); an apostrophe is
+// an ordinary byte.
 #pragma once
 
-#include <cstdint>
 #include <string>
 #include <string_view>
-#include <vector>
 
-struct VarnexTerms {
-  std::string item = ",";
-  std::string repeat = "\t";
-  std::string record;  // empty: LF or CR LF
-};
+#include "db/schema/VDelimited.h"
 
 // A terminator as written on the command line: "CRLF", "CR", "LF", "TAB" (any case), or the text
 // itself with the escapes \t, \r, \n and \\. False for an empty terminator.
 bool VarnexParseTerm(std::string_view text, std::string* out);
 
-class VarnexDelimitedReader {
- public:
-  struct Value {
-    std::string text;
-    bool quoted = false;
-  };
-  using Item = std::vector<Value>;
+inline VDelimitedSyntax VarnexDefaultSyntax() {
+  VDelimitedSyntax syntax;
+  syntax.record.clear();
+  syntax.anyLineEnd = true;
+  return syntax;
+}
 
-  VarnexDelimitedReader(std::string_view data, VarnexTerms terms)
-      : data_(data), terms_(std::move(terms)) {}
-
-  // The next record's items; false at the end of the data.
-  bool Next(std::vector<Item>* items);
-  size_t Position() const { return pos_; }
-  // The line on which the record read last began, from 1.
-  int64_t RecordLine() const { return recordLine_; }
-
- private:
-  // Length of the terminator at pos_, or 0.
-  size_t RecordTermAt() const;
-  size_t TermAt(const std::string& term) const;
-  void ReadQuoted(std::string* text);
-  void Step(std::string* text);
-
-  std::string_view data_;
-  VarnexTerms terms_;
-  size_t pos_ = 0;
-  int64_t line_ = 1;
-  int64_t recordLine_ = 0;
-};
-
-// One value as written: quoted when it needs to be.
-std::string VarnexDelimitedValue(std::string_view text, const VarnexTerms& terms);
 // The record terminator written on export.
-inline std::string VarnexRecordTerm(const VarnexTerms& terms) {
-  return terms.record.empty() ? "\n" : terms.record;
+inline std::string VarnexRecordTerm(const VDelimitedSyntax& syntax) {
+  return syntax.record.empty() ? "\n" : syntax.record;
 }

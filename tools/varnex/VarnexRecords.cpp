@@ -11,11 +11,9 @@
 #include "db/schema/VSchema.h"
 #include "db/schema/VVDD.h"
 #include "db/schema/VVM.h"
+#include "db/schema/VValueText.h"
 
 namespace {
-
-// Values are written as text into a buffer this large (a Packet holds up to 65535 bytes).
-constexpr int32_t kTextBuffer = 65536 + 16;
 
 // The "--limit" option: at most nine digits; no limit when it is absent.
 uint32_t LimitOption(const VarnexArgs& args) {
@@ -29,24 +27,6 @@ uint32_t LimitOption(const VarnexArgs& args) {
 }
 
 }  // namespace
-
-bool VarnexIsBinaryType(int type) {
-  switch (type) {
-    case kVTypeBinary:
-    case kVTypePacket:
-    case kVTypeFile:
-    case kVTypeMacFile:
-    case kVTypePDF:
-    case kVTypeJPEG:
-    case kVTypeGIF:
-    case kVTypePNG:
-    case kVTypePICT:
-    case kVTypeBMP:
-      return true;
-    default:
-      return false;
-  }
-}
 
 uint32_t VarnexTool::RecordNumber(const std::string& arg) const {
   const bool digits =
@@ -76,41 +56,18 @@ std::vector<std::string> VarnexTool::ValueTexts(const VRecord& record, int item,
                                                 VarnexLongData longData) const {
   std::vector<std::string> texts;
   const int32_t count = record.OccurrenceCount(item);
-  std::vector<uint8_t>& buffer = textBuffer_;
   const std::string where = "item " + std::to_string(item);
   for (int32_t occurrence = 1; occurrence <= count; ++occurrence) {
-    VValueRef ref;
-    Check(record.ValueRef(item, occurrence, &ref), where);
-    const std::string_view bytes(reinterpret_cast<const char*>(ref.bytes), ref.length);
-    if (VIsLongType(ref.type)) {
+    if (VIsLongType(record.ValueType(item, occurrence))) {
       if (longData == VarnexLongData::kNone) continue;
       if (longData == VarnexLongData::kSize) {
         texts.push_back("<" + std::to_string(record.ValueLength(item, occurrence)) + " bytes>");
         continue;
       }
-      // The data in full: written under a conversion of no width, it is fetched whole.
-      VDMemStream data;
-      VConversion whole;
-      whole.type = ref.type;
-      Check(VVM::Instance().WriteValue(ref.type, whole, data, ref.value, handle_.get()), where);
-      const std::string_view fetched(reinterpret_cast<const char*>(data.Data()),
-                                     static_cast<size_t>(data.Size()));
-      texts.push_back(VarnexIsBinaryType(ref.type) ? VarnexBase64(fetched) : std::string(fetched));
-    } else if (ref.type == kVTypeFlag) {
-      // Every reader takes a Flag byte other than 0 as on.
-      texts.emplace_back(ref.length > 0 && ref.bytes[0] != 0 ? "1" : "0");
-    } else if (ref.type == kVTypeChar) {
-      // The zero byte is what an empty text stores.
-      texts.emplace_back(ref.length > 0 && ref.bytes[0] != 0 ? std::string(bytes) : std::string());
-    } else if (VarnexIsBinaryType(ref.type)) {
-      texts.push_back(VarnexBase64(bytes));
-    } else {
-      if (buffer.empty()) buffer.resize(kTextBuffer);
-      int32_t length = 0;
-      Check(record.ValueText(item, occurrence, buffer.data(), kTextBuffer, &length, handle_.get()),
-            where);
-      texts.emplace_back(reinterpret_cast<const char*>(buffer.data()), static_cast<size_t>(length));
     }
+    std::string text;
+    Check(VValueToText(record, item, occurrence, handle_.get(), &text), where);
+    texts.push_back(std::move(text));
   }
   return texts;
 }
@@ -130,22 +87,12 @@ void VarnexTool::AddValueText(const VSch_DBFile& schema, int item, const std::st
   const char* name = "?";
   VVM::Instance().TypeName(type, &name);
   const std::string what = where + "(" + name + ") value \"";
-  std::string bytes = text;
-  if (VarnexIsBinaryType(type) && !VarnexFromBase64(text, &bytes)) {
+  const VResult result = VAddValueText(record, item, type, text, handle_.get());
+  if (result == kVOk) return;
+  if (result == kVNotBase64) {
     throw VarnexError{kFailed, what + VarnexShowBytes(text) + "\": not base64"};
   }
-  VResult result = kVOk;
-  if (bytes.empty() && (type == kVTypeBinary || VHasWideLength(type))) {
-    // Reading these types needs a width, which an empty value does not give: the empty value is
-    // made here (a zero length byte, or a zero 16-bit length).
-    const uint8_t empty[3] = {static_cast<uint8_t>(type), 0, 0};
-    result = record->AddValue(item, empty, VHasWideLength(type) ? 3 : 2);
-  } else {
-    result = record->SetValueFromText(item, type, reinterpret_cast<const uint8_t*>(bytes.data()),
-                                      static_cast<int32_t>(bytes.size()), handle_.get());
-  }
-  if (result == kVOk) return;
-  std::string shown = VarnexIsBinaryType(type) ? VarnexShowBytes(text) : text;
+  std::string shown = VIsBase64Type(type) ? VarnexShowBytes(text) : text;
   if (shown.size() > 80) {
     // A long value is shown by its start, cut between characters.
     size_t cut = 60;
@@ -289,7 +236,7 @@ void VarnexTool::CmdKeys(const VarnexArgs& args) {
   if (type == kVTypeFlag && !from.empty()) {
     from.assign(1, static_cast<char>(
                        VFlagOperand(reinterpret_cast<const uint8_t*>(from.data()), from.size())));
-  } else if (type == kVTypeBinary && !VarnexFromBase64(std::string(from), &from)) {
+  } else if (type == kVTypeBinary && !VFromBase64(std::string(from), &from)) {
     throw VarnexError{kUsage, "the key's values are base64: " + args.At(2)};
   }
   int32_t sequence = 0;
@@ -307,7 +254,7 @@ void VarnexTool::CmdKeys(const VarnexArgs& args) {
     VarnexCell numbers;
     for (uint32_t r : records) numbers.push_back(std::to_string(r));
     if (type == kVTypeFlag) value = !value.empty() && value[0] != 0 ? "1" : "0";
-    if (type == kVTypeBinary) value = VarnexBase64(value);
+    if (type == kVTypeBinary) value = VBase64(value);
     out_->Row({{value}, {std::to_string(records.size())}, numbers});
   }
   out_->End();

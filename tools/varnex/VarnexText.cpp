@@ -8,8 +8,6 @@
 
 namespace {
 
-constexpr char kBase64[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
-
 std::string Lower(std::string_view text) {
   std::string out;
   for (char c : text) out += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
@@ -162,62 +160,6 @@ bool VarnexFromSjis(std::string_view sjis, VarnexEncoding encoding, std::string*
     out->assign(sjis);
   } else {
     *out = std::move(utf8);
-  }
-  return true;
-}
-
-std::string VarnexBase64(std::string_view bytes) {
-  std::string out;
-  out.reserve((bytes.size() + 2) / 3 * 4);
-  size_t i = 0;
-  for (; i + 3 <= bytes.size(); i += 3) {
-    const uint32_t n = static_cast<uint32_t>(static_cast<uint8_t>(bytes[i])) << 16 |
-                       static_cast<uint32_t>(static_cast<uint8_t>(bytes[i + 1])) << 8 |
-                       static_cast<uint8_t>(bytes[i + 2]);
-    out += kBase64[n >> 18];
-    out += kBase64[(n >> 12) & 63];
-    out += kBase64[(n >> 6) & 63];
-    out += kBase64[n & 63];
-  }
-  if (const size_t left = bytes.size() - i; left > 0) {
-    uint32_t n = static_cast<uint32_t>(static_cast<uint8_t>(bytes[i])) << 16;
-    if (left == 2) n |= static_cast<uint32_t>(static_cast<uint8_t>(bytes[i + 1])) << 8;
-    out += kBase64[n >> 18];
-    out += kBase64[(n >> 12) & 63];
-    out += left == 2 ? kBase64[(n >> 6) & 63] : '=';
-    out += '=';
-  }
-  return out;
-}
-
-bool VarnexFromBase64(std::string_view text, std::string* bytes) {
-  bytes->clear();
-  size_t end = text.size();
-  if (end % 4 == 0) {
-    // Padding only as the last one or two characters of the last group.
-    for (int pad = 0; pad < 2 && end > 0 && text[end - 1] == '='; ++pad) --end;
-  }
-  if (end % 4 == 1) return false;
-  uint32_t bits = 0;
-  int count = 0;
-  for (size_t i = 0; i < end; ++i) {
-    const char c = text[i];
-    const char* at = c == '\0' ? nullptr : std::char_traits<char>::find(kBase64, 64, c);
-    if (at == nullptr) return false;
-    bits = (bits << 6) | static_cast<uint32_t>(at - kBase64);
-    if (++count == 4) {
-      bytes->push_back(static_cast<char>(bits >> 16));
-      bytes->push_back(static_cast<char>(bits >> 8));
-      bytes->push_back(static_cast<char>(bits));
-      bits = 0;
-      count = 0;
-    }
-  }
-  if (count == 2) {
-    bytes->push_back(static_cast<char>(bits >> 4));
-  } else if (count == 3) {
-    bytes->push_back(static_cast<char>(bits >> 10));
-    bytes->push_back(static_cast<char>(bits >> 2));
   }
   return true;
 }

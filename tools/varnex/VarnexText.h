@@ -1,8 +1,8 @@
 // VarnexText: text at the varnex tool's edges. Files and arguments arrive in an encoding (UTF-8 by
 // default, Shift-JIS on request, or raw bytes) and become the system's Shift-JIS exactly or not at
 // all: input that is not valid in its encoding, or that holds a character Shift-JIS cannot hold,
-// is refused with a description of where, never stored with replacement characters. Binary values
-// travel as base64.
+// is refused with a description of where, never stored with replacement characters. Values as text
+// (binary ones as base64) are the engine's VValueText.
 #pragma once
 
 #include <cstddef>
@@ -33,11 +33,6 @@ bool VarnexToSjis(std::string_view input, VarnexEncoding encoding, std::string* 
 // bytes; code page 932 checks them.
 bool VarnexFromSjis(std::string_view sjis, VarnexEncoding encoding, std::string* out,
                     VarnexBadText* bad);
-
-// Base64 (the standard alphabet, "=" padding). Reading takes the padding as optional and refuses
-// any other character.
-std::string VarnexBase64(std::string_view bytes);
-bool VarnexFromBase64(std::string_view text, std::string* bytes);
 
 // Bytes for a message: printable ASCII as it is, any other byte as \xNN.
 std::string VarnexShowBytes(std::string_view bytes);

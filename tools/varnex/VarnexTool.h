@@ -46,9 +46,6 @@ struct VarnexError {
 // their data (export), or not at all.
 enum class VarnexLongData { kSize, kData, kNone };
 
-// Whether the tool writes values of a type as base64: Binary, Packet and binary long data.
-bool VarnexIsBinaryType(int type);
-
 // A command's words: options (given anywhere among them) and the rest in order.
 class VarnexArgs {
  public:
@@ -154,7 +151,7 @@ class VarnexTool {
   void CmdShell(const VarnexArgs& args);
 
   // Import and export (VarnexTransfer.cpp).
-  VarnexTerms Terms(const VarnexArgs& args) const;
+  VDelimitedSyntax Terms(const VarnexArgs& args) const;
   // The --encoding of an import or export file: UTF-8 by default, raw bytes in raw mode.
   VarnexEncoding FileEncoding(const VarnexArgs& args) const;
   void ImportDelimited(int32_t fileNumber, const std::string& text, const VarnexArgs& args,
@@ -178,6 +175,4 @@ class VarnexTool {
   uint32_t importedBeforeError_ = 0;
   int progressShown_ = -1;
   std::map<int32_t, std::unique_ptr<VSchema>> schemas_;
-  // Values are written as text here (kept: it is large).
-  mutable std::vector<uint8_t> textBuffer_;
 };

@@ -44,8 +44,8 @@ bool LooksLikeUtf8(const std::string& bytes) {
 
 }  // namespace
 
-VarnexTerms VarnexTool::Terms(const VarnexArgs& args) const {
-  VarnexTerms terms;
+VDelimitedSyntax VarnexTool::Terms(const VarnexArgs& args) const {
+  VDelimitedSyntax terms = VarnexDefaultSyntax();
   const std::pair<const char*, std::string*> options[] = {{"--item-term", &terms.item},
                                                           {"--repeat-term", &terms.repeat},
                                                           {"--record-term", &terms.record}};
@@ -58,6 +58,9 @@ VarnexTerms VarnexTool::Terms(const VarnexArgs& args) const {
   }
   if (terms.item == terms.repeat || terms.item == terms.record || terms.repeat == terms.record) {
     throw VarnexError{kUsage, "the item, repeat and record terminators must differ"};
+  }
+  if (!VDelimitedSyntaxUsable(terms)) {
+    throw VarnexError{kUsage, "a terminator cannot hold a double quote"};
   }
   return terms;
 }
@@ -128,14 +131,14 @@ void VarnexTool::CmdImport(const VarnexArgs& args) {
 void VarnexTool::ImportDelimited(int32_t fid, const std::string& text, const VarnexArgs& args,
                                  const std::vector<int>& items) {
   const VSch_DBFile& schema = Schema(fid);
-  const VarnexTerms terms = Terms(args);
+  const VDelimitedSyntax terms = Terms(args);
   const std::optional<std::string> format = args.Option("--format");
   if (format) {
     VRecFormat compiled;
     Check(compiled.Compile(In(*format)), "--format");
   }
-  VarnexDelimitedReader reader(text, terms);
-  std::vector<VarnexDelimitedReader::Item> fields;
+  VDelimitedReader reader(text, terms);
+  std::vector<VDelimitedReader::Item> fields;
   uint32_t stored = 0;
   size_t lineStart = 0;
   int64_t lineNumber = 0;
@@ -162,15 +165,17 @@ void VarnexTool::ImportDelimited(int32_t fid, const std::string& text, const Var
       if (packed != kVOk) throw VarnexError{kFailed, where + VarnexExplain(packed)};
       Progress(lineStart, text.size(), stored, false);
     } else {
-      if (!reader.Next(&fields)) break;
-      where = "line " + std::to_string(reader.RecordLine()) + ": ";
+      where = "line " + std::to_string(reader.Line()) + ": ";
+      const VResult got = reader.NextRecord(&fields);
+      if (got == kVEnd) break;
+      if (got != kVOk) throw VarnexError{kFailed, where + VarnexExplain(got)};
       for (size_t i = 0; i < fields.size() && i < items.size(); ++i) {
-        for (const VarnexDelimitedReader::Value& value : fields[i]) {
+        for (const VDelimitedReader::Value& value : fields[i]) {
           AddValueText(schema, items[i], value.text, &record,
                        where + "item " + std::to_string(items[i]) + " ");
         }
       }
-      Progress(reader.Position(), text.size(), stored, false);
+      Progress(static_cast<size_t>(reader.Consumed()), text.size(), stored, false);
     }
     if (record.ItemCount() == 0) continue;  // a blank line
     uint32_t r = 0;
@@ -195,7 +200,8 @@ void VarnexTool::CmdExport(const VarnexArgs& args) {
   const int32_t fid = FileId(args.At(0));
   const VSch_DBFile& schema = Schema(fid);
   const std::vector<int> items = ItemList(schema, args.Option("--items"));
-  const VarnexTerms terms = Terms(args);
+  const VDelimitedSyntax terms = Terms(args);
+  const VDelimitedWriter writer(terms);
   const VarnexEncoding encoding = FileEncoding(args);
   const VarnexLongData longData =
       args.Flag("--no-long-data") ? VarnexLongData::kNone : VarnexLongData::kData;
@@ -233,7 +239,9 @@ void VarnexTool::CmdExport(const VarnexArgs& args) {
         const std::vector<std::string> values = ValueTexts(record, items[c], longData);
         for (size_t v = 0; v < values.size(); ++v) {
           if (v > 0) line += repeatTerm;
-          line += encode(VarnexDelimitedValue(values[v], terms), where);
+          std::string written;
+          writer.Append(&written, values[v]);
+          line += encode(written, where);
         }
         sourceInfo += longData == VarnexLongData::kData ? SourceInfoCount(record, items[c]) : 0;
       }

@@ -8,6 +8,7 @@
 #include "base/VPath.h"
 #include "db/engine/VEngineCodes.h"
 #include "db/schema/VConfig.h"
+#include "db/schema/VDelimited.h"
 #include "db/schema/VLongDataStore.h"
 #include "db/schema/VRecFormat.h"
 #include "db/schema/VRecord.h"
@@ -91,6 +92,13 @@ constexpr VCodeText kTexts[] = {
      "a key tree or record-map node cannot be read or is malformed (or a tree is deeper than five "
      "levels)"},
     {kVMapNodeMissing, "a record-map node is missing"},
+
+    // Delimited text.
+    {kVUnmatchedQuote, "a quoted value has no closing quote before the end of the text"},
+    {kVNotSjisText, "bytes that are not Shift-JIS text"},
+    {kVNotBase64, "the text of a binary value is not base64"},
+    {kVDelimitedValueTooLong, "a value of the text is longer than 64 MB"},
+    {kVTransferCancelled, "the transfer was cancelled"},
 
     // Values and the record format language.
     {kVBadFormat, "the format text does not compile"},

@@ -38,5 +38,6 @@ std::unique_ptr<OGTCursorImp> OGTImpFactory::MakeCursorImp() { return nullptr; }
 std::unique_ptr<OGTImageImp> OGTImpFactory::MakeImageImp() { return nullptr; }
 std::unique_ptr<OGTSoundImp> OGTImpFactory::MakeSoundImp() { return nullptr; }
 std::unique_ptr<OGTUDlogImp> OGTImpFactory::MakeUDlogImp() { return nullptr; }
+std::unique_ptr<OGTProgressImp> OGTImpFactory::MakeProgressImp() { return nullptr; }
 
 void OGTImpFactory::Defer(std::function<void()> task) { OGTRunAfterEvent(std::move(task)); }

@@ -13,6 +13,7 @@
 
 #include "gt/imp/OGTContextImp.h"
 #include "gt/imp/OGTControlImp.h"
+#include "gt/imp/OGTProgressImp.h"
 #include "gt/imp/OGTRegionImp.h"
 #include "gt/imp/OGTResourceImp.h"
 #include "gt/imp/OGTWindowImp.h"
@@ -49,6 +50,7 @@ class OGTImpFactory {
   virtual std::unique_ptr<OGTImageImp> MakeImageImp();
   virtual std::unique_ptr<OGTSoundImp> MakeSoundImp();
   virtual std::unique_ptr<OGTUDlogImp> MakeUDlogImp();
+  virtual std::unique_ptr<OGTProgressImp> MakeProgressImp();
   // Runs a task once the current platform event has been handled (the base factory when the
   // outermost guarded entry returns; a side with an event loop posts it there).
   virtual void Defer(std::function<void()> task);

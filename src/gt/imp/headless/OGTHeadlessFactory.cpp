@@ -86,3 +86,7 @@ std::unique_ptr<OGTSoundImp> OGTHeadlessFactory::MakeSoundImp() {
 std::unique_ptr<OGTUDlogImp> OGTHeadlessFactory::MakeUDlogImp() {
   return std::make_unique<OGTHeadlessUDlogImp>(screen_);
 }
+
+std::unique_ptr<OGTProgressImp> OGTHeadlessFactory::MakeProgressImp() {
+  return std::make_unique<OGTHeadlessProgressImp>(screen_);
+}

@@ -38,6 +38,7 @@ class OGTHeadlessFactory : public OGTImpFactory {
   std::unique_ptr<OGTImageImp> MakeImageImp() override;
   std::unique_ptr<OGTSoundImp> MakeSoundImp() override;
   std::unique_ptr<OGTUDlogImp> MakeUDlogImp() override;
+  std::unique_ptr<OGTProgressImp> MakeProgressImp() override;
 
  private:
   std::shared_ptr<OGTHeadlessScreen> screen_;

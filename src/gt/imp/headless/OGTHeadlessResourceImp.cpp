@@ -161,3 +161,41 @@ bool OGTHeadlessUDlogImp::Answer(VString& path, const std::string& waiting) {
                              ") acts on a dialog, but " + waiting + " is waiting");
   }
 }
+
+OGTHeadlessProgressImp::OGTHeadlessProgressImp(std::shared_ptr<OGTHeadlessScreen> screen)
+    : screen_(std::move(screen)) {}
+
+uint64_t OGTHeadlessProgressImp::Milliseconds() { return screen_->ProgressClock(); }
+
+void OGTHeadlessProgressImp::Open(const char* title, bool cancellable) {
+  title_ = title != nullptr ? title : "";
+  cancellable_ = cancellable;
+  OGTSeen seen;
+  seen.what = OGTSeen::kProgress;
+  seen.title = title_;
+  seen.cancellable = cancellable;
+  screen_->Record(std::move(seen));
+}
+
+void OGTHeadlessProgressImp::Update(const char* text, int32_t perMille) {
+  OGTSeen seen;
+  seen.what = OGTSeen::kProgress;
+  seen.title = title_;
+  seen.cancellable = cancellable_;
+  seen.text = text != nullptr ? text : "";
+  seen.share = perMille;
+  screen_->Record(std::move(seen));
+  // The person presses the button once the window is there to be pressed.
+  const OGTHeadlessAction* next = screen_->PeekAction();
+  if (cancellable_ && next != nullptr && next->kind == OGTHeadlessAction::kCancelProgress) {
+    (void)screen_->NextAction("the progress window");  // the step just looked at
+    cancelled_ = true;
+  }
+}
+
+void OGTHeadlessProgressImp::Close() {
+  OGTSeen seen;
+  seen.what = OGTSeen::kProgressEnd;
+  seen.title = title_;
+  screen_->Record(std::move(seen));
+}

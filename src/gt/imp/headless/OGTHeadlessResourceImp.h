@@ -1,7 +1,9 @@
-// Headless cursors, images, sounds and file choosers. Cursors change the screen's visible cursor;
-// images decode BMP files and record where they are drawn; sounds play when their file exists and
-// beeps are counted, both recorded; a file chooser records that it was shown and takes its answer
-// from the scripted user.
+// Headless cursors, images, sounds, file choosers and progress windows. Cursors change the screen's
+// visible cursor; images decode BMP files and record where they are drawn; sounds play when their
+// file exists and beeps are counted, both recorded; a file chooser records that it was shown and
+// takes its answer from the scripted user; a progress window records its opening, every text it
+// shows and its closing, reads the screen's progress clock, and is cancelled by the scripted user's
+// step for it.
 #pragma once
 
 #include <memory>
@@ -9,6 +11,7 @@
 
 #include "gt/imp/OGTBmp.h"
 #include "gt/imp/OGTImageProbe.h"
+#include "gt/imp/OGTProgressImp.h"
 #include "gt/imp/OGTResourceImp.h"
 
 class OGTHeadlessScreen;
@@ -66,4 +69,20 @@ class OGTHeadlessUDlogImp : public OGTUDlogImp {
   bool Answer(VString& path, const std::string& waiting);
 
   std::shared_ptr<OGTHeadlessScreen> screen_;
+};
+
+class OGTHeadlessProgressImp : public OGTProgressImp {
+ public:
+  explicit OGTHeadlessProgressImp(std::shared_ptr<OGTHeadlessScreen> screen);
+  uint64_t Milliseconds() override;
+  void Open(const char* title, bool cancellable) override;
+  void Update(const char* text, int32_t perMille) override;
+  bool CancelRequested() override { return cancelled_; }
+  void Close() override;
+
+ private:
+  std::shared_ptr<OGTHeadlessScreen> screen_;
+  std::string title_;
+  bool cancellable_ = false;
+  bool cancelled_ = false;
 };

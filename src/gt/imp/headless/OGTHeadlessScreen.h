@@ -45,7 +45,7 @@ struct OGTSeenItem {
 
 // One thing a person would have noticed.
 struct OGTSeen {
-  enum What { kModal, kBeep, kSound, kCursor, kOpenChooser, kSaveChooser };
+  enum What { kModal, kBeep, kSound, kCursor, kOpenChooser, kSaveChooser, kProgress, kProgressEnd };
   What what = kBeep;
   // kModal: the dialog's title, variant, geometry and controls in tree order.
   std::string title;
@@ -60,6 +60,11 @@ struct OGTSeen {
   // kSound: the portable path and whether it played. kSaveChooser: the suggested name.
   std::string path;
   bool played = false;
+  // kProgress: the progress window opened (title, whether it can be cancelled, no text yet) or
+  // showed a text (Shift-JIS) and the share done in per mille (-1 when not known).
+  std::string text;
+  int32_t share = -1;
+  bool cancellable = false;
 
   // The texts of the controls of one kind, in order.
   std::vector<std::string> TextsOf(int32_t kind) const;
@@ -90,7 +95,7 @@ struct OGTDrawCall {
 
 // A step of the scripted user for a modal wait.
 struct OGTHeadlessAction {
-  enum Kind { kAct, kChooseFile, kCancelChooser, kQuit };
+  enum Kind { kAct, kChooseFile, kCancelChooser, kQuit, kCancelProgress };
   Kind kind = kAct;
   std::string description;
   std::function<void(OGTDialog&)> act;  // kAct: acts on the waiting dialog
@@ -149,6 +154,10 @@ class OGTHeadlessScreen : public std::enable_shared_from_this<OGTHeadlessScreen>
   bool HasAction() const { return !actions_.empty(); }
   // Throws OGTHeadlessError naming what was waiting when the queue is empty.
   OGTHeadlessAction NextAction(const std::string& waiting);
+  // The next step without taking it, or null.
+  const OGTHeadlessAction* PeekAction() const {
+    return actions_.empty() ? nullptr : &actions_.front();
+  }
   size_t PendingActions() const { return actions_.size(); }
   void DiscardActions() { actions_.clear(); }
 
@@ -165,6 +174,11 @@ class OGTHeadlessScreen : public std::enable_shared_from_this<OGTHeadlessScreen>
   std::string& Clipboard() { return clipboard_; }
   // Milliseconds since the headless system started; advances with every event.
   uint32_t Tick();
+  // The clock that long work reads to decide when its progress window shows (OGTProgress): it
+  // advances by the step each time it is read, so that a test decides how long each piece of work
+  // seems to take. The step is 0 at first: work takes no time, and no progress window shows.
+  uint64_t ProgressClock() { return progressClock_ += progressStep_; }
+  void SetProgressClockStep(uint32_t milliseconds) { progressStep_ = milliseconds; }
   const OGTPoint& MousePosition() const { return mouse_; }
   void SetMousePosition(const OGTPoint& point) { mouse_ = point; }
 
@@ -185,5 +199,7 @@ class OGTHeadlessScreen : public std::enable_shared_from_this<OGTHeadlessScreen>
   int32_t countedWaits_ = 0;
   std::string clipboard_;
   uint32_t clock_ = 1000;
+  uint64_t progressClock_ = 0;
+  uint32_t progressStep_ = 0;
   OGTPoint mouse_;
 };

@@ -322,6 +322,14 @@ OGTHeadlessUser& OGTHeadlessUser::ThenCancelChooser() {
   return *this;
 }
 
+OGTHeadlessUser& OGTHeadlessUser::ThenCancelProgress() {
+  OGTHeadlessAction action;
+  action.kind = OGTHeadlessAction::kCancelProgress;
+  action.description = "cancel the progress window";
+  screen_->Enqueue(std::move(action));
+  return *this;
+}
+
 OGTHeadlessUser& OGTHeadlessUser::ThenQuit() {
   OGTHeadlessAction action;
   action.kind = OGTHeadlessAction::kQuit;

@@ -69,6 +69,9 @@ class OGTHeadlessUser {
   // Answers of file choosers.
   OGTHeadlessUser& ThenChooseFile(std::string path);
   OGTHeadlessUser& ThenCancelChooser();
+  // The cancel button of the progress window, pressed at its first update after this step comes
+  // up (a window that cannot be cancelled leaves the step waiting).
+  OGTHeadlessUser& ThenCancelProgress();
   // The application quits: the wait (and every later one) ends without an event.
   OGTHeadlessUser& ThenQuit();
   size_t Pending() const;

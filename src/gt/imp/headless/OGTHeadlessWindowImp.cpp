@@ -171,7 +171,7 @@ bool OGTHeadlessDialogImp::RunUntilEvent() {
         return false;
       default:
         throw OGTHeadlessError("The scripted user's next step (" + action.description +
-                               ") answers a file chooser, but the modal dialog \"" +
+                               ") is not for a dialog, but the modal dialog \"" +
                                VSjisToUtf8(text_) + "\" is waiting");
     }
     if (alive.expired()) return false;  // the action deleted the dialog

@@ -7,6 +7,7 @@
 #include "gt/imp/OGTGuard.h"
 #include "gt/imp/qt/OGTQtContextImp.h"
 #include "gt/imp/qt/OGTQtControlImp.h"
+#include "gt/imp/qt/OGTQtProgressImp.h"
 #include "gt/imp/qt/OGTQtResourceImp.h"
 #include "gt/imp/qt/OGTQtShared.h"
 #include "gt/imp/qt/OGTQtText.h"
@@ -100,6 +101,10 @@ std::unique_ptr<OGTSoundImp> OGTQtImpFactory::MakeSoundImp() {
 
 std::unique_ptr<OGTUDlogImp> OGTQtImpFactory::MakeUDlogImp() {
   return std::make_unique<OGTQtUDlogImp>(shared_);
+}
+
+std::unique_ptr<OGTProgressImp> OGTQtImpFactory::MakeProgressImp() {
+  return std::make_unique<OGTQtProgressImp>(shared_);
 }
 
 void OGTQtImpFactory::Defer(std::function<void()> task) {

@@ -41,6 +41,7 @@ class OGTQtImpFactory : public OGTImpFactory {
   std::unique_ptr<OGTImageImp> MakeImageImp() override;
   std::unique_ptr<OGTSoundImp> MakeSoundImp() override;
   std::unique_ptr<OGTUDlogImp> MakeUDlogImp() override;
+  std::unique_ptr<OGTProgressImp> MakeProgressImp() override;
   // Posts the task to the event loop.
   void Defer(std::function<void()> task) override;
 
