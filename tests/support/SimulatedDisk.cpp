@@ -324,6 +324,14 @@ ssize_t SimulatedDisk::Write(Handle& handle, const uint8_t* bytes, size_t count,
   if (!handle.write) return Fail(EBADF);
   if (offset < 0) return Fail(EINVAL);
   Node& node = *handle.node;
+  // A write past the end changes the file's length as well as its pages: the length is metadata,
+  // which the file system's journal may keep while the pages are lost.
+  const int64_t end = offset + static_cast<int64_t>(count);
+  if (end > static_cast<int64_t>(node.live.size())) {
+    Node::Change grow{end, {}, true};
+    Node::Apply(&node.live, grow);
+    node.changes.push_back(std::move(grow));
+  }
   size_t done = 0;
   while (done < count) {
     const int64_t at = offset + static_cast<int64_t>(done);
@@ -541,14 +549,14 @@ int SimulatedDisk::ListNames(const char* path, std::vector<std::string>* names) 
 
 void SimulatedDisk::PowerCut(Keep keep, uint32_t seed) {
   std::mt19937 random(seed);
-  auto kept = [&](size_t index, size_t count) {
+  auto kept = [&](size_t index, size_t count, bool metadata) {
     switch (keep) {
       case Keep::kNothing:
         return false;
       case Keep::kEverything:
         return true;
       case Keep::kLatest:
-        return index + 1 == count;
+        return metadata || index + 1 == count;
       case Keep::kRandom:
         return (random() & 1) != 0;
     }
@@ -562,11 +570,13 @@ void SimulatedDisk::PowerCut(Keep keep, uint32_t seed) {
     const Node& node = *nodes[n];
     bytes[n] = node.durable;
     for (size_t i = 0; i < node.changes.size(); ++i) {
-      if (kept(i, node.changes.size())) Node::Apply(&bytes[n], node.changes[i]);
+      if (kept(i, node.changes.size(), node.changes[i].resize)) {
+        Node::Apply(&bytes[n], node.changes[i]);
+      }
     }
     names[n] = node.durableEntries;
     for (size_t i = 0; i < node.entryChanges.size(); ++i) {
-      if (kept(i, node.entryChanges.size())) Node::Apply(&names[n], node.entryChanges[i]);
+      if (kept(i, node.entryChanges.size(), false)) Node::Apply(&names[n], node.entryChanges[i]);
     }
   }
   for (size_t n = 0; n < nodes.size(); ++n) {

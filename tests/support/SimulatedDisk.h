@@ -8,7 +8,8 @@
 // entries at the last sync of the directory and the changes made since (creations, removals,
 // renames). A power cut replaces every file and directory by its durable state plus the unsynced
 // changes a chosen rule keeps: none, all (what killing the process leaves), only the latest of
-// each file or directory (a later write reached the platter first), or a random subset.
+// each file or directory with every change of a file's length (the journal kept the metadata and
+// a later page reached the platter first, the earlier ones reading as zeros), or a random subset.
 //
 // Failures: any call, counted from the moment the count is reset, can be made to fail once or
 // from then on with EIO, ENOSPC or a short write. A failed fsync loses the writes it was to make
