@@ -57,6 +57,8 @@ int VSystemCalls::Mkdir(const char* path, mode_t mode) { return ::mkdir(path, mo
 
 int VSystemCalls::Rmdir(const char* path) { return ::rmdir(path); }
 
+std::time_t VSystemCalls::Time() { return std::time(nullptr); }
+
 int VSystemCalls::ListNames(const char* path, std::vector<std::string>* names) {
   names->clear();
   DIR* dir = ::opendir(path);

@@ -1,7 +1,8 @@
 // The file-system calls of the foundation. Every call that the file layer (VFile, VDir, VPath)
 // makes to the operating system goes through the one table installed here, so that a test can put
 // a simulated disk in its place: one that forgets unsynced writes at a power cut, or fails a chosen
-// call.
+// call. The clock that stamps files and log records is read through it too, so that a test can
+// make files whose bytes do not depend on the moment they were made.
 //
 // Each operation answers as the system call of the same name does: -1 (or a negative count) with
 // errno set on failure. The default table calls the system itself. A table is installed for the
@@ -14,6 +15,7 @@
 #include <sys/uio.h>
 
 #include <cstdint>
+#include <ctime>
 #include <string>
 #include <vector>
 
@@ -38,6 +40,8 @@ class VSystemCalls {
   virtual int Rmdir(const char* path);
   // The names in a directory, without "." and ".."; -1 with errno when it cannot be read.
   virtual int ListNames(const char* path, std::vector<std::string>* names);
+  // The current time, as time(nullptr).
+  virtual std::time_t Time();
 };
 
 // The table in use.
