@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
 """Checks that the code keeps to its libraries.
 
-Every C++ file under src/, tests/, tools/ and bench/ belongs to one library (tests, tools and
+Every C++ file under src/, tests/, tools/, bench/ and fuzz/ belongs to one library (tests, tools and
 benchmarks count as users of the libraries they test or use). A quoted include must name a header
 of the file's own library or of one below it; only the Qt platform side, the player's Qt shell and
 their tests include Qt; and every source file is listed in a CMakeLists.txt of its folder or one
@@ -39,6 +39,7 @@ USERS = [
     ("tools/ovadump", ["ovplayer_template"]),
     ("bench", ["varnex_engine"]),
     ("bench/player", ["ovplayer_script"]),
+    ("fuzz", ["ovplayer_script"]),
     ("tests/tools/varnex", ["varnex_engine"]),
     ("tests/gt/imp/qt", ["ovplayer_qt", "ovplayer_template"]),
 ]
@@ -50,7 +51,7 @@ QT_ALLOWED = ["src/gt/imp/qt", "src/app/qt", "src/app/main.cpp", "tests/gt/imp/q
 # Headers found through include folders of their own rather than from src/.
 SHARED_FOLDERS = ["tests/support", "tools/varnex", "bench"]
 
-SCANNED = ["src", "tests", "tools", "bench"]
+SCANNED = ["src", "tests", "tools", "bench", "fuzz"]
 QUOTED = re.compile(r'^\s*#\s*include\s*"([^"]+)"')
 QT = re.compile(r"^\s*#\s*include\s*<(Qt\w*/)?Q(t?[A-Z])\w*(\.h)?>")
 

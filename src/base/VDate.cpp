@@ -4,6 +4,7 @@
 #include <ctime>
 
 #include "base/VSjis.h"
+#include "base/VSystemCalls.h"
 
 namespace {
 
@@ -189,7 +190,7 @@ int32_t VDaysInMonth(int32_t year, int32_t month) {
 }
 
 void VCurrentLocalTime(int32_t fields[6]) {
-  std::time_t now = std::time(nullptr);
+  std::time_t now = VSys().Time();
   std::tm local{};
   localtime_r(&now, &local);
   fields[0] = local.tm_year + 1900;
@@ -201,7 +202,7 @@ void VCurrentLocalTime(int32_t fields[6]) {
 }
 
 int32_t VLocalOffsetSeconds() {
-  std::time_t now = std::time(nullptr);
+  std::time_t now = VSys().Time();
   std::tm local{};
   localtime_r(&now, &local);
   return static_cast<int32_t>(local.tm_gmtoff);

@@ -1,11 +1,9 @@
 #include "base/VFile.h"
 
-#include <dirent.h>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/uio.h>
-#include <unistd.h>
 
 #include <cerrno>
 #include <cstdlib>
@@ -14,11 +12,33 @@
 #include "base/VPath.h"
 #include "base/VSjis.h"
 #include "base/VStream.h"
+#include "base/VSystemCalls.h"
 
 namespace {
 
-bool StatPath(const std::string& path, struct stat* st) { return ::stat(path.c_str(), st) == 0; }
+bool StatPath(const std::string& path, struct stat* st) {
+  return VSys().Stat(path.c_str(), st) == 0;
+}
 
+VResult SyncFolder(const std::string& folder) {
+  int fd =
+      VSys().Open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC, 0);
+  if (fd < 0) return kVFlushNoHandle;
+  int r = VSys().FSync(fd);
+  // The directory was only synced: a failing close loses nothing.
+  (void)VSys().Close(fd);
+  return r == 0 ? kVOk : kVFlushNoHandle;
+}
+
+// Syncs the directory that holds path, so that an entry made or removed in it is on the disk.
+VResult SyncParent(const std::string& path) {
+  std::string parent;
+  VSplitPath(path, &parent, nullptr);
+  return SyncFolder(parent);
+}
+
+// Makes a directory and, on the way, its missing parents; each one made is on the disk (its entry
+// in its parent synced) before anything is made inside it.
 VResult MakeDirectories(const std::string& path) {
   struct stat st;
   if (StatPath(path, &st)) return S_ISDIR(st.st_mode) ? kVOk : kVMkdirFailed;
@@ -28,16 +48,8 @@ VResult MakeDirectories(const std::string& path) {
     VResult r = MakeDirectories(parent);
     if (r != kVOk) return r;
   }
-  if (::mkdir(path.c_str(), 0777) != 0 && errno != EEXIST) return kVMkdirFailed;
-  return kVOk;
-}
-
-VResult SyncFolder(const std::string& folder) {
-  int fd = ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (fd < 0) return kVFlushNoHandle;
-  int r = ::fsync(fd);
-  ::close(fd);
-  return r == 0 ? kVOk : kVFlushNoHandle;
+  if (VSys().Mkdir(path.c_str(), 0777) != 0) return errno == EEXIST ? kVOk : kVMkdirFailed;
+  return SyncParent(path) == kVOk ? kVOk : kVMkdirFailed;
 }
 
 bool SameIgnoringCase(const std::string& a, const std::string& b) {
@@ -102,9 +114,10 @@ VResult VFile::Create(bool withParents) {
       if (r != kVOk) return r;
     }
   }
-  int fd = ::open(path.c_str(), O_CREAT | O_EXCL | O_WRONLY | O_CLOEXEC, 0666);
+  int fd = VSys().Open(path.c_str(), O_CREAT | O_EXCL | O_WRONLY | O_CLOEXEC, 0666);
   if (fd < 0) return kVCreateFailed;
-  ::close(fd);
+  // A new empty file: there is nothing a failing close could lose.
+  (void)VSys().Close(fd);
   return kVOk;
 }
 
@@ -112,19 +125,19 @@ VResult VFile::Remove() {
   if (IsOpen()) return kVBusy;
   std::string path;
   if (PlatformPath(&path) != kVOk) return kVInvalidPath;
-  return ::unlink(path.c_str()) == 0 ? kVOk : kVDeleteFailed;
+  return VSys().Unlink(path.c_str()) == 0 ? kVOk : kVDeleteFailed;
 }
 
 VResult VFile::Open(bool readOnly) {
   if (IsOpen()) return kVAlreadyOpen;
   std::string path;
   if (PlatformPath(&path) != kVOk) return kVInvalidPath;
-  int fd = ::open(path.c_str(), (readOnly ? O_RDONLY : O_RDWR) | O_CLOEXEC);
+  int fd = VSys().Open(path.c_str(), (readOnly ? O_RDONLY : O_RDWR) | O_CLOEXEC, 0);
   if (fd < 0) return kVOpenFailed;
   struct stat st;
-  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) ||
-      ::flock(fd, (readOnly ? LOCK_SH : LOCK_EX) | LOCK_NB) != 0) {
-    ::close(fd);
+  if (VSys().FStat(fd, &st) != 0 || !S_ISREG(st.st_mode) ||
+      VSys().Flock(fd, (readOnly ? LOCK_SH : LOCK_EX) | LOCK_NB) != 0) {
+    (void)VSys().Close(fd);  // nothing was written through it
     return kVOpenFailed;
   }
   fd_ = fd;
@@ -136,10 +149,13 @@ VResult VFile::Close() {
   if (!IsOpen()) return kVCloseNoHandle;
   VResult result = kVOk;
   if (stream_) {
+    // A write-out that failed earlier lost bytes the caller wrote: the close says so.
     result = stream_->WriteOut();
+    if (result == kVOk && !readOnly_) result = stream_->Error();
     stream_.reset();
   }
-  ::close(fd_);  // releases the advisory lock too
+  // Closing releases the advisory lock too. A failing close may be a deferred write's failure.
+  if (VSys().Close(fd_) != 0 && result == kVOk && !readOnly_) result = kVWriteFailed;
   fd_ = -1;
   return result;
 }
@@ -148,10 +164,11 @@ VResult VFile::Flush() {
   if (!IsOpen()) return kVFlushNoHandle;
   if (stream_) {
     VResult r = stream_->WriteOut();
+    if (r == kVOk && !readOnly_) r = stream_->Error();
     if (r != kVOk) return r;
   }
   if (readOnly_) return kVOk;
-  return ::fdatasync(fd_) == 0 ? kVOk : kVWriteFailed;
+  return VSys().FDataSync(fd_) == 0 ? kVOk : kVWriteFailed;
 }
 
 VResult VFile::Rename(const std::string& newPath) {
@@ -159,7 +176,7 @@ VResult VFile::Rename(const std::string& newPath) {
   std::string from;
   std::string to;
   if (PlatformPath(&from) != kVOk || VPlatformPath(newPath, &to) != kVOk) return kVInvalidPath;
-  if (::rename(from.c_str(), to.c_str()) != 0) return kVRenameFailed;
+  if (VSys().Rename(from.c_str(), to.c_str()) != 0) return kVRenameFailed;
   parent_ = nullptr;
   name_ = newPath;
   return kVOk;
@@ -171,7 +188,7 @@ VResult VFile::ReadSome(int64_t offset, void* buffer, int32_t count, int32_t* go
   if (offset < 0) return kVSeekFailed;
   char* out = static_cast<char*>(buffer);
   while (*got < count) {
-    ssize_t n = ::pread(fd_, out + *got, static_cast<size_t>(count - *got), offset + *got);
+    ssize_t n = VSys().PRead(fd_, out + *got, static_cast<size_t>(count - *got), offset + *got);
     if (n < 0) {
       if (errno == EINTR) continue;
       return kVReadFailed;
@@ -195,7 +212,7 @@ VResult VFile::WriteAt(int64_t offset, const void* buffer, int32_t count) {
   const char* in = static_cast<const char*>(buffer);
   int32_t done = 0;
   while (done < count) {
-    ssize_t n = ::pwrite(fd_, in + done, static_cast<size_t>(count - done), offset + done);
+    ssize_t n = VSys().PWrite(fd_, in + done, static_cast<size_t>(count - done), offset + done);
     if (n < 0) {
       if (errno == EINTR) continue;
       return kVWriteFailed;
@@ -221,7 +238,7 @@ VResult VFile::WriteGatheredAt(int64_t offset, std::span<const std::span<const u
       vectors[count].iov_len = buffer.size();
       bytes += static_cast<int64_t>(buffer.size());
     }
-    ssize_t n = ::pwritev(fd_, vectors, static_cast<int>(count), offset);
+    ssize_t n = VSys().PWriteV(fd_, vectors, static_cast<int>(count), offset);
     if (n < 0 && errno == EINTR) continue;
     if (n < 0) return kVWriteFailed;
     if (n < bytes) {
@@ -253,7 +270,7 @@ VResult VFile::FileSize(int64_t* size) {
     opened = true;
   }
   struct stat st;
-  VResult result = ::fstat(fd_, &st) == 0 ? kVOk : kVSizeFailed;
+  VResult result = VSys().FStat(fd_, &st) == 0 ? kVOk : kVSizeFailed;
   if (result == kVOk) *size = st.st_size;
   // Opened here only to read the size: nothing is written back.
   if (opened) (void)Close();
@@ -266,7 +283,7 @@ VResult VFile::SetFileSize(int64_t size) {
     if (Open(false) != kVOk) return kVSetSizeFailed;
     opened = true;
   }
-  VResult result = (!readOnly_ && ::ftruncate(fd_, size) == 0) ? kVOk : kVSetSizeFailed;
+  VResult result = (!readOnly_ && VSys().FTruncate(fd_, size) == 0) ? kVOk : kVSetSizeFailed;
   // Opened here only for the truncation, whose answer is the result; no stream holds data.
   if (opened) (void)Close();
   return result;
@@ -357,11 +374,9 @@ VResult VListDirectory(const std::string& portablePath, VPioNames* names) {
   }
   std::string path;
   if (VPlatformPath(portablePath, &path) != kVOk) return kVInvalidPath;
-  DIR* dir = ::opendir(path.c_str());
-  if (dir == nullptr) return kVOpenFailed;
-  while (dirent* entry = ::readdir(dir)) {
-    std::string name = entry->d_name;
-    if (name == "." || name == "..") continue;
+  std::vector<std::string> entries;
+  if (VSys().ListNames(path.c_str(), &entries) != 0) return kVOpenFailed;
+  for (const std::string& name : entries) {
     struct stat st;
     if (!StatPath(path + "/" + name, &st)) continue;
     if (S_ISDIR(st.st_mode)) {
@@ -370,7 +385,6 @@ VResult VListDirectory(const std::string& portablePath, VPioNames* names) {
       names->Add(name, 1);
     }
   }
-  ::closedir(dir);
   return kVOk;
 }
 
@@ -391,7 +405,8 @@ VResult VDir::Create(bool withParents) {
   if (PlatformPath(&path) != kVOk) return kVInvalidPath;
   if (Exists()) return withParents ? kVOk : kVMkdirFailed;
   if (withParents) return MakeDirectories(path);
-  return ::mkdir(path.c_str(), 0777) == 0 ? kVOk : kVMkdirFailed;
+  if (VSys().Mkdir(path.c_str(), 0777) != 0) return kVMkdirFailed;
+  return SyncParent(path) == kVOk ? kVOk : kVMkdirFailed;
 }
 
 VResult VDir::Remove() {
@@ -403,7 +418,8 @@ VResult VDir::Remove() {
     if (r != kVOk) return r;
   }
   children_.DeleteAll();
-  return ::rmdir(path.c_str()) == 0 ? kVOk : kVRmdirFailed;
+  if (VSys().Rmdir(path.c_str()) != 0) return kVRmdirFailed;
+  return SyncParent(path) == kVOk ? kVOk : kVRmdirFailed;
 }
 
 VResult VDir::Open(bool readOnly) {

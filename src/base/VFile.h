@@ -3,6 +3,10 @@
 // A VFile opened read-write holds an exclusive advisory lock on the file and a read-only open a
 // shared one, so two writers can never share a file; a refused lock is an open failure (-22).
 // A file has at most one stream at a time; Close deletes it.
+//
+// Every call to the system goes through VSys() (VSystemCalls.h). A directory made by Create (with
+// its parents) or removed by Remove is on the disk when the call answers 0: the entry in its
+// parent is synced.
 #pragma once
 
 #include <memory>
@@ -77,8 +81,12 @@ class VFile : public VDirElement {
   VResult Create(bool withParents) override;
   VResult Remove() override;
   VResult Open(bool readOnly) override;
+  // Writes out the stream's buffer and closes; a failed write-out of the stream, now or earlier
+  // (bytes written through it are lost), or a failing close of a file open for writing is the
+  // answer.
   VResult Close() override;
-  // Writes out the stream's buffer, then flushes the file's data to the disk (fdatasync).
+  // Writes out the stream's buffer, then flushes the file's data to the disk (fdatasync); as Close,
+  // a write-out of the stream that failed earlier is the answer.
   VResult Flush() override;
   VResult CopyFrom(VDirElement& element) override;
   VResult MoveFrom(VDirElement& element) override;

@@ -1,12 +1,12 @@
 #include "base/VPath.h"
 
-#include <dirent.h>
 #include <sys/stat.h>
 
 #include <cstdlib>
 #include <mutex>
 
 #include "base/VSjis.h"
+#include "base/VSystemCalls.h"
 
 namespace {
 
@@ -24,19 +24,16 @@ VolumeTable& Volumes() {
 
 bool IsDirectory(const std::string& path) {
   struct stat st;
-  return stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+  return VSys().Stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
 void AddEntries(const std::string& folder, std::vector<std::pair<std::string, std::string>>* out) {
-  DIR* dir = opendir(folder.c_str());
-  if (dir == nullptr) return;
-  while (dirent* entry = readdir(dir)) {
-    std::string name = entry->d_name;
-    if (name == "." || name == "..") continue;
+  std::vector<std::string> names;
+  if (VSys().ListNames(folder.c_str(), &names) != 0) return;
+  for (const std::string& name : names) {
     std::string path = folder + "/" + name;
     if (IsDirectory(path)) out->emplace_back(name, path);
   }
-  closedir(dir);
 }
 
 void CollectLabels(VolumeTable& table) {

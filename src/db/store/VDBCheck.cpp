@@ -193,6 +193,15 @@ void VDBCheck::ReadBackup(const VSch_DBFile& schema) {
     (void)backup.Close();  // opened read-only
     return;
   }
+  // The entries end at the completion mark, as the open reads them.
+  const int64_t mark = VGetU32(word);
+  if (mark > size) {
+    Problem("the backup file's completion mark " + Num(mark) + " passes its end (" + Num(size) +
+            " bytes)");
+    (void)backup.Close();  // opened read-only
+    return;
+  }
+  size = mark;
   Note("a complete backup file \"" + backup.Name() +
        "\" is pending; the next open replays it, and the check reads the files as it leaves them");
   std::vector<std::pair<std::pair<uint32_t, uint32_t>, std::vector<uint8_t>>> entries;
@@ -246,8 +255,11 @@ bool VDBCheck::CheckHeader(Source& file, const char* what) {
     Problem("the " + std::string(what) + " header gives no valid block size");
     return false;
   }
+  // A block that a write in place had only partly extended the file with is whole again once the
+  // pending backup is replayed.
   const int64_t body = file.Size() - kHeaderSize;
-  if (body > 0 && body % file.BlockSize() != 0) {
+  if (body > 0 && body % file.BlockSize() != 0 &&
+      file.Overlay().count(static_cast<uint32_t>(file.BlocksOnDisk())) == 0) {
     Problem("the " + std::string(what) + " ends inside block " + Num(file.BlocksOnDisk()) +
             " (length " + Num(file.Size()) + ")");
   }
