@@ -3,11 +3,14 @@
 // databases; the table shows the median of the repetitions for each engine and the ratio
 // Varnex / SQLite. Varnex gets all its work through VDBHandle commands; SQLite through its C API
 // with prepared statements, its rollback journal and synchronous=FULL. Both engines get the same
-// cache size. Every workload also computes a check figure (counts and sums of record numbers) on
-// both sides; a difference is shown in the table and makes the program exit with 2.
+// cache size, except in workload 10, a bulk insert into fresh databases with each engine's own
+// default cache (Varnex: the configuration the engine makes when there is none; SQLite: no
+// cache_size pragma). Every workload also computes a check figure (counts and sums of record
+// numbers) on both sides; a difference is shown in the table and makes the program exit with 2.
 //
-// Usage: vsqlite_compare [--records N] [--repeats N] [--cache KB] [--dir FOLDER] [--tlog] [--json]
-//                        [--rows 1,5,7]  (only these workloads, for profiling; row 1 always runs)
+// Usage: vsqlite_compare [--records N[,N...]] [--repeats N] [--cache KB] [--dir FOLDER] [--tlog]
+//                        [--json] [--rows 1,5,7]  (only these workloads, for profiling; row 1
+//                        always runs). Several sizes give one table (one JSON object) each.
 #include <fcntl.h>
 #include <sqlite3.h>
 #include <sys/utsname.h>
@@ -44,13 +47,14 @@ namespace fs = std::filesystem;
 
 struct Options {
   uint32_t records = 100000;
+  std::vector<uint32_t> sizes;  // every size asked for, in order
   int repeats = 3;
-  int32_t cacheKilobytes = 65535;
+  int32_t cacheKilobytes = 65535;  // 0: each engine's own default
   std::string dir = "vsqlite-work";
   bool transactionLog = false;
   bool json = false;
   // Workloads to run (bit n for row n); row 1 always runs, as it fills the databases.
-  uint32_t rows = 0x3FE;
+  uint32_t rows = 0x7FE;
 };
 
 // A small deterministic generator (splitmix64), the same on every platform and library.
@@ -204,7 +208,7 @@ class VarnexSide {
     VMSD* main = engine_->Config()->MainSection();
     main->SetCommandLog(false, false);
     main->SetTransactionLog(options.transactionLog, false);
-    main->SetCacheSize(options.cacheKilobytes, false);
+    if (options.cacheKilobytes > 0) main->SetCacheSize(options.cacheKilobytes, false);
     main->SetDatabasePaths(folder + "/db", std::nullopt, false);
     main->SetWorkPath(folder + "/work", false);
     db_ = std::make_unique<VDBHandle>(engine_.get());
@@ -419,7 +423,9 @@ class SqliteSide {
     if (sqlite3_open((folder + "/bench.db").c_str(), &db_) != SQLITE_OK) Fail("SQLite open");
     Exec("PRAGMA journal_mode=DELETE");
     Exec("PRAGMA synchronous=FULL");
-    Exec(("PRAGMA cache_size=-" + std::to_string(options.cacheKilobytes)).c_str());
+    if (options.cacheKilobytes > 0) {
+      Exec(("PRAGMA cache_size=-" + std::to_string(options.cacheKilobytes)).c_str());
+    }
     Exec(
         "CREATE TABLE people(id INTEGER, name TEXT, city TEXT, amount INTEGER, date TEXT);"
         "CREATE UNIQUE INDEX people_id ON people(id);"
@@ -699,6 +705,9 @@ std::vector<Row> MakeRows(const DataSet& d, uint32_t n) {
   add(
       "9 1,000 single-insert commits", [&d](VarnexSide& v) { return v.SingleInserts(d.extra); },
       [&d](SqliteSide& s) { return s.SingleInserts(d.extra); });
+  add(
+      "10 bulk insert, default caches", [&d](VarnexSide& v) { return v.BulkInsert(d.people); },
+      [&d](SqliteSide& s) { return s.BulkInsert(d.people); });
   return rows;
 }
 
@@ -718,7 +727,13 @@ Options ParseOptions(int argc, char** argv) {
       return argv[++i];
     };
     if (arg == "--records") {
-      options.records = static_cast<uint32_t>(std::stoul(value()));
+      options.sizes.clear();
+      const std::string list = value();
+      for (size_t at = 0; at < list.size();) {
+        const size_t comma = std::min(list.find(',', at), list.size());
+        options.sizes.push_back(static_cast<uint32_t>(std::stoul(list.substr(at, comma - at))));
+        at = comma + 1;
+      }
     } else if (arg == "--repeats") {
       options.repeats = std::stoi(value());
     } else if (arg == "--cache") {
@@ -735,16 +750,20 @@ Options ParseOptions(int argc, char** argv) {
       for (size_t at = 0; at < list.size();) {
         const size_t comma = std::min(list.find(',', at), list.size());
         const int row = std::stoi(list.substr(at, comma - at));
-        if (row < 1 || row > 9) Fail("--rows: numbers 1 to 9");
+        if (row < 1 || row > 10) Fail("--rows: numbers 1 to 10");
         options.rows |= 1u << row;
         at = comma + 1;
       }
     } else {
       Fail("unknown argument " + arg +
-           " (use --records N, --repeats N, --cache KB, --dir FOLDER, --tlog, --json, --rows L)");
+           " (use --records N[,N...], --repeats N, --cache KB, --dir FOLDER, --tlog, --json, "
+           "--rows L)");
     }
   }
-  if (options.records < 1000 || options.records > 16000000) Fail("--records: 1000 to 16000000");
+  if (options.sizes.empty()) options.sizes.push_back(options.records);
+  for (const uint32_t size : options.sizes) {
+    if (size < 1000 || size > 16000000) Fail("--records: 1000 to 16000000");
+  }
   if (options.repeats < 1) Fail("--repeats: at least 1");
   if (options.cacheKilobytes < 40 || options.cacheKilobytes > 65535) Fail("--cache: 40 to 65535");
   return options;
@@ -803,8 +822,7 @@ void PrintJson(const Options& o, const std::vector<Row>& rows, const Floor& floo
   std::printf("\n  ]\n}\n");
 }
 
-int Run(int argc, char** argv) {
-  const Options options = ParseOptions(argc, argv);
+int RunSize(const Options& options) {
   const DataSet data = MakeData(options.records);
   std::vector<Row> rows = MakeRows(data, options.records);
   const fs::path base = fs::absolute(options.dir);
@@ -812,11 +830,25 @@ int Run(int argc, char** argv) {
   for (int repeat = 0; repeat < options.repeats; ++repeat) {
     fs::remove_all(base);
     fs::create_directories(base);
-    VarnexSide varnex((base / "varnex").string(), options);
-    SqliteSide sqlite((base / "sqlite").string(), options);
+    VarnexSide varnexShared((base / "varnex").string(), options);
+    SqliteSide sqliteShared((base / "sqlite").string(), options);
     for (size_t i = 0; i < rows.size(); ++i) {
       Row& row = rows[i];
       if ((options.rows & (1u << (i + 1))) == 0) continue;
+      // The last workload has databases of its own, made with each engine's default cache.
+      const bool defaults = i + 1 == rows.size();
+      Options defaultOptions = options;
+      defaultOptions.cacheKilobytes = 0;
+      std::unique_ptr<VarnexSide> varnexDefaults;
+      std::unique_ptr<SqliteSide> sqliteDefaults;
+      if (defaults) {
+        varnexDefaults =
+            std::make_unique<VarnexSide>((base / "varnex-defaults").string(), defaultOptions);
+        sqliteDefaults =
+            std::make_unique<SqliteSide>((base / "sqlite-defaults").string(), defaultOptions);
+      }
+      VarnexSide& varnex = defaults ? *varnexDefaults : varnexShared;
+      SqliteSide& sqlite = defaults ? *sqliteDefaults : sqliteShared;
       Check v, s;
       // Alternate which engine goes first, so that neither always meets the other's leftovers.
       auto runVarnex = [&] {
@@ -840,7 +872,7 @@ int Run(int argc, char** argv) {
             static_cast<unsigned long long>(s.count), static_cast<unsigned long long>(s.sum));
       }
     }
-    commands.push_back(varnex.CommandFloor());
+    commands.push_back(varnexShared.CommandFloor());
     if (!options.json)
       std::fprintf(stderr, "repetition %d of %d done\n", repeat + 1, options.repeats);
   }
@@ -860,6 +892,22 @@ int Run(int argc, char** argv) {
     if (!row.agree) return 2;
   }
   return 0;
+}
+
+int Run(int argc, char** argv) {
+  const Options parsed = ParseOptions(argc, argv);
+  int status = 0;
+  if (parsed.json && parsed.sizes.size() > 1) std::printf("[\n");
+  for (size_t i = 0; i < parsed.sizes.size(); ++i) {
+    Options options = parsed;
+    options.records = parsed.sizes[i];
+    if (i > 0) std::printf(parsed.json ? ",\n" : "\n");
+    std::fflush(stdout);
+    status = std::max(status, RunSize(options));
+    std::fflush(stdout);
+  }
+  if (parsed.json && parsed.sizes.size() > 1) std::printf("]\n");
+  return status;
 }
 
 }  // namespace

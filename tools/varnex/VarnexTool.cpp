@@ -23,9 +23,10 @@
 namespace {
 
 constexpr const char* kHelp =
-    "usage: varnex [--conf PATH] [--format table|tsv|json] [--raw] COMMAND ARGS...\n"
+    "usage: varnex [--conf PATH] [--cache KB] [--format table|tsv|json] [--raw] COMMAND ARGS...\n"
     "commands:\n"
-    "  create [--name N] [--desc D]     create the database (and a default configuration)\n"
+    "  create [--name N] [--desc D]     create the database (and a default configuration, whose\n"
+    "                                   block cache is 64 MB)\n"
     "  erase --yes                      erase the database\n"
     "  info                             name, description and files\n"
     "  addfile SCHEMA...                add the files of schema text files\n"
@@ -46,7 +47,8 @@ constexpr const char* kHelp =
     "  shell                            commands from standard input; commit, cancel, quit\n"
     "FID, ITEM and KID are numbers or names. Arguments and files are UTF-8 (--raw: Shift-JIS\n"
     "bytes as they are); Flag values are 1 or 0 (true, false and numbers are read too); Binary,\n"
-    "Packet and binary long data are base64.\n";
+    "Packet and binary long data are base64. --cache sets the block cache for this run only\n"
+    "(kilobytes, 40 to 4194304; the configuration file keeps its own).\n";
 
 bool IsDigits(const std::string& text) {
   return !text.empty() &&
@@ -130,11 +132,19 @@ int VarnexTool::Main(int argc, char** argv) {
   try {
     for (; i < argc; ++i) {
       const std::string w = argv[i];
-      if ((w == "--conf" || w == "--format") && i + 1 >= argc) {
+      if ((w == "--conf" || w == "--format" || w == "--cache") && i + 1 >= argc) {
         throw VarnexError{kUsage, w + " needs a value"};
       }
       if (w == "--conf") {
         configPath_ = argv[++i];
+      } else if (w == "--cache") {
+        const std::string kilobytes = argv[++i];
+        if (!IsDigits(kilobytes) || kilobytes.size() > 7 || std::stol(kilobytes) < 40 ||
+            std::stol(kilobytes) > kMaxCacheKilobytes) {
+          throw VarnexError{
+              kUsage, "--cache takes kilobytes from 40 to " + std::to_string(kMaxCacheKilobytes)};
+        }
+        cacheKilobytes_ = static_cast<int32_t>(std::stol(kilobytes));
       } else if (w == "--format") {
         const std::string f = argv[++i];
         if (f == "table")
@@ -258,6 +268,7 @@ void VarnexTool::StartEngine(bool needConfig) {
                                    " (varnex create makes a database and its configuration)"};
   }
   engine_ = std::make_unique<VBSBoss>(configPath_);
+  if (cacheKilobytes_ > 0) (void)engine_->SetCacheKilobytes(cacheKilobytes_);  // no cache yet
   handle_ = std::make_unique<VDBHandle>(engine_.get());
   if (engine_->Config()->CommandLog() && VDebugActive() == nullptr) {
     // The command log goes to its file only: its lines on the terminal would bury the output.
@@ -451,6 +462,10 @@ void VarnexTool::CmdCreate(const VarnexArgs& args) {
   if (args.Count() != 0) Usage("create [--name N] [--desc D]");
   const bool made = !std::filesystem::exists(configPath_);
   StartEngine(false);
+  // A configuration made here gets a cache for today's machines: the engine's own default (for a
+  // configuration that is missing when it starts) is a few hundred kilobytes, which makes every
+  // bulk load flush every few hundred records.
+  if (made) engine_->Config()->MainSection()->SetCacheSize(kCreatedCacheKilobytes, true);
   Check(handle_->CreateDatabase(In(args.Option("--name").value_or("")),
                                 In(args.Option("--desc").value_or(""))),
         "create");

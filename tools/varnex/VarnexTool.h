@@ -70,6 +70,10 @@ class VarnexTool {
   static constexpr int kOk = 0;
   static constexpr int kFailed = 1;
   static constexpr int kUsage = 2;
+  // The largest cache --cache gives (4 GB), and the cache size of a configuration made by create
+  // (the largest a configuration file holds, 64 MB).
+  static constexpr int32_t kMaxCacheKilobytes = 4194304;
+  static constexpr int32_t kCreatedCacheKilobytes = 65535;
 
   VarnexTool(std::FILE* out, std::FILE* err, std::FILE* in);
   ~VarnexTool();
@@ -162,6 +166,8 @@ class VarnexTool {
   std::FILE* errFile_;
   std::FILE* inFile_;
   std::string configPath_ = "./Varnex.conf";
+  // --cache: the block cache's size for this run (0: the configuration's).
+  int32_t cacheKilobytes_ = 0;
   VarnexFormat format_ = VarnexFormat::kTable;
   bool raw_ = false;
   std::unique_ptr<VarnexOutput> out_;

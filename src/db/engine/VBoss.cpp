@@ -10,8 +10,18 @@ VBoss::VBoss(const std::string& configPath) : config_(std::make_unique<VConfig>(
 VBoss::~VBoss() = default;
 
 VCash* VBoss::Cache() {
-  if (cache_ == nullptr) cache_ = std::make_unique<VCash>(config_->MainSection()->CacheSize());
+  if (cache_ == nullptr) {
+    const int32_t kilobytes =
+        cacheKilobytes_ > 0 ? cacheKilobytes_ : config_->MainSection()->CacheSize();
+    cache_ = std::make_unique<VCash>(kilobytes);
+  }
   return cache_.get();
+}
+
+bool VBoss::SetCacheKilobytes(int32_t kilobytes) {
+  if (cache_ != nullptr) return false;
+  cacheKilobytes_ = kilobytes;
+  return true;
 }
 
 VWorkFiles* VBoss::WorkFiles() {

@@ -34,8 +34,12 @@ class VBoss {
   virtual void ReleaseCommand(std::unique_ptr<VCMD> command);
 
   VConfig* Config() const { return config_.get(); }
-  // The block cache, made on first use with the main section's cache size.
+  // The block cache, made on first use with the main section's cache size, or with the size set
+  // for this run (SetCacheKilobytes before the cache is first used).
   VCash* Cache();
+  // A cache size in kilobytes for this run only, in place of the configuration's (which stays as
+  // it is in the file); false when the cache is already made.
+  bool SetCacheKilobytes(int32_t kilobytes);
   // The work files (the object is made on first use, the files when a set or sort needs them).
   VWorkFiles* WorkFiles();
   // Closes and removes the work files when they were made: 0, or the failure to remove one.
@@ -44,5 +48,6 @@ class VBoss {
  private:
   std::unique_ptr<VConfig> config_;
   std::unique_ptr<VCash> cache_;
+  int32_t cacheKilobytes_ = 0;  // 0: the configuration's
   std::unique_ptr<VWorkFiles> workFiles_;
 };

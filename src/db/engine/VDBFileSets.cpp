@@ -94,7 +94,7 @@ VResult VDBFileSets::SetRDel(int32_t id, std::span<const uint8_t> numbers) {
 VResult VDBFileSets::SetSort(int32_t id, std::span<const uint8_t> description) {
   if (!file_->IsOpen()) return kVFileNotOpen;
   VSetAcc* set = FindSet(sets_, id, file_->FileNumber());
-  // The work tree is made only for a sort that needs it.
+  // The work tree is made only for a sort that may need it (one beyond the member list).
   VCioMap* tree = set != nullptr && set->Size() > kVMemorySort ? work_->WorkTree() : nullptr;
   return VSortSet(*file_, set, description, tree);
 }

@@ -204,13 +204,15 @@ void VSorter::MakeKey(uint8_t* out, const uint8_t* value) const {
 namespace {
 
 // The records of the set in ascending number with their keys, handed to sink(key, r) one by one.
+// Starts after record number after (0: from the first); stops at the first result of sink that is
+// not 0 and answers it.
 template <class Sink>
 VResult ReadKeys(VDBFile& file, const VSetAcc& set, const VSortDescription& description,
-                 int32_t limit, Sink sink) {
+                 int32_t limit, uint32_t after, Sink sink) {
   std::vector<uint8_t> image;
   std::vector<uint8_t> key;
   const VRMap& map = set.Map();
-  for (uint32_t r = map.Next(0); r != 0; r = map.Next(r)) {
+  for (uint32_t r = map.Next(after); r != 0; r = map.Next(r)) {
     VResult result = file.GetRecord(r, &image);
     if (result != kVOk) return result;
     description.MakeKey(VRecordView(image.data(), image.size()), limit, &key);
@@ -229,7 +231,7 @@ class MemberList : public VSortList {
 VResult SortInMemory(VDBFile& file, const VSetAcc& set, const VSortDescription& description,
                      VRList* order) {
   MemberList members;
-  VResult result = ReadKeys(file, set, description, VSortDescription::kMaxKey,
+  VResult result = ReadKeys(file, set, description, VSortDescription::kMaxKey, 0,
                             [&](std::vector<uint8_t>& key, uint32_t r) {
                               int32_t position = 0;
                               if (members.Search(key.data(), &position)) {
@@ -255,7 +257,7 @@ VResult SortKeysInMemory(VDBFile& file, const VSetAcc& set, const VSortDescripti
                          VRList* order) {
   std::vector<std::vector<uint8_t>> keys;
   std::vector<uint32_t> records;
-  VResult result = ReadKeys(file, set, description, VSortDescription::kMaxKey,
+  VResult result = ReadKeys(file, set, description, VSortDescription::kMaxKey, 0,
                             [&](std::vector<uint8_t>& key, uint32_t r) {
                               keys.push_back(key);
                               records.push_back(r);
@@ -274,37 +276,55 @@ VResult SortKeysInMemory(VDBFile& file, const VSetAcc& set, const VSortDescripti
   return kVOk;
 }
 
-VResult SortInTree(VDBFile& file, const VSetAcc& set, const VSortDescription& description,
-                   VCioMap* workTree, VRList* order) {
-  VSorter sorter(workTree, &description);
-  VResult result = sorter.CreateRoot();
-  if (result != kVOk) return result;
-  const int32_t limit = std::min(VSortDescription::kMaxKey, sorter.MaxKeySize());
-  // The keys go into the tree a batch at a time, each batch in key order: consecutive inserts
-  // then follow one path down the tree, which stays in the processor's caches, instead of each
-  // descending to a random leaf. The tree orders equal keys by record number, so the batches
-  // change nothing in the order it gives; a batch holds at most kBatchBytes of keys.
-  constexpr size_t kBatchBytes = 1 << 20;
-  std::vector<uint8_t> batch;
-  std::vector<std::pair<uint32_t, uint32_t>> entries;  // (offset in batch, record)
-  auto insertBatch = [&]() -> VResult {
+// Keys gathered in one block of bytes with their records, sorted by key and then by record number:
+// the order the work-file tree gives, as the tree orders equal keys by record number.
+struct KeyRun {
+  std::vector<uint8_t> bytes;
+  std::vector<std::pair<uint32_t, uint32_t>> entries;  // (offset in bytes, record)
+
+  size_t Footprint() const { return bytes.size() + entries.size() * sizeof(entries[0]); }
+  void Add(const std::vector<uint8_t>& key, uint32_t r) {
+    entries.emplace_back(static_cast<uint32_t>(bytes.size()), r);
+    bytes.insert(bytes.end(), key.begin(), key.end());
+  }
+  void Sort(const VSortDescription& description) {
     std::sort(entries.begin(), entries.end(), [&](const auto& a, const auto& b) {
-      const int c = description.Compare(batch.data() + a.first, batch.data() + b.first);
+      const int c = description.Compare(bytes.data() + a.first, bytes.data() + b.first);
       return c != 0 ? c < 0 : a.second < b.second;
     });
-    for (const auto& [at, r] : entries) {
-      const VResult inserted = sorter.InsertKey(batch.data() + at, r);
+  }
+  void Clear() {
+    bytes.clear();
+    entries.clear();
+  }
+};
+
+// Feeds the tree with the keys read so far (run) and the rest of the set, then reads its order.
+// The keys go into the tree a batch at a time, each batch in key order: consecutive inserts then
+// follow one path down the tree, which stays in the processor's caches, instead of each descending
+// to a random leaf.
+VResult SortInTree(VDBFile& file, const VSetAcc& set, const VSortDescription& description,
+                   VSorter& sorter, int32_t limit, uint32_t after, KeyRun& run, VRList* order) {
+  VResult result = sorter.CreateRoot();
+  if (result != kVOk) return result;
+  constexpr size_t kBatchBytes = 1 << 20;
+  auto insertBatch = [&]() -> VResult {
+    run.Sort(description);
+    for (const auto& [at, r] : run.entries) {
+      const VResult inserted = sorter.InsertKey(run.bytes.data() + at, r);
       if (inserted != kVOk) return inserted;
     }
-    batch.clear();
-    entries.clear();
+    run.Clear();
     return kVOk;
   };
-  result = ReadKeys(file, set, description, limit, [&](std::vector<uint8_t>& key, uint32_t r) {
-    entries.emplace_back(static_cast<uint32_t>(batch.size()), r);
-    batch.insert(batch.end(), key.begin(), key.end());
-    return batch.size() >= kBatchBytes ? insertBatch() : kVOk;
-  });
+  result = insertBatch();
+  if (result == kVOk) {
+    result =
+        ReadKeys(file, set, description, limit, after, [&](std::vector<uint8_t>& key, uint32_t r) {
+          run.Add(key, r);
+          return run.bytes.size() >= kBatchBytes ? insertBatch() : kVOk;
+        });
+  }
   if (result == kVOk) result = insertBatch();
   if (result == kVOk) result = sorter.First();
   while (result == kVOk) {
@@ -320,10 +340,38 @@ VResult SortInTree(VDBFile& file, const VSetAcc& set, const VSortDescription& de
   return result;
 }
 
+// A large set: its keys are gathered in memory while they fit the budget and sorted there; the
+// work-file tree takes over only when they outgrow it. Keys are cut to what the tree can hold
+// either way, so the order does not depend on which of the two sorted.
+VResult SortLarge(VDBFile& file, const VSetAcc& set, const VSortDescription& description,
+                  VCioMap* workTree, size_t budget, VRList* order) {
+  VSorter sorter(workTree, &description);
+  const int32_t limit = std::min(VSortDescription::kMaxKey, sorter.MaxKeySize());
+  KeyRun run;
+  uint32_t stoppedAfter = 0;
+  VResult result =
+      ReadKeys(file, set, description, limit, 0, [&](std::vector<uint8_t>& key, uint32_t r) {
+        run.Add(key, r);
+        if (run.Footprint() < budget) return kVOk;
+        stoppedAfter = r;
+        return kVEnd;
+      });
+  if (result == kVEnd) {
+    return SortInTree(file, set, description, sorter, limit, stoppedAfter, run, order);
+  }
+  if (result != kVOk) return result;
+  run.Sort(description);
+  for (const auto& [at, r] : run.entries) {
+    result = order->Append(r);
+    if (result != kVOk) return result;
+  }
+  return kVOk;
+}
+
 }  // namespace
 
 VResult VSortSet(VDBFile& file, VSetAcc* set, std::span<const uint8_t> description,
-                 VCioMap* workTree) {
+                 VCioMap* workTree, size_t memoryBudget) {
   if (!file.IsOpen()) return kVFileNotOpen;
   if (description.size() <= 3) return kVOk;
   VSortDescription parsed;
@@ -336,7 +384,7 @@ VResult VSortSet(VDBFile& file, VSetAcc* set, std::span<const uint8_t> descripti
   if (set->Size() <= kVMemorySort) {
     result = SortInMemory(file, *set, parsed, order.get());
   } else if (workTree != nullptr) {
-    result = SortInTree(file, *set, parsed, workTree, order.get());
+    result = SortLarge(file, *set, parsed, workTree, memoryBudget, order.get());
   } else {
     result = SortKeysInMemory(file, *set, parsed, order.get());
   }

@@ -104,11 +104,14 @@ class VSorter : public VBTree {
   const VSortDescription* description_;
 };
 
-// Sorts a set of the file by a description: up to kVMemorySort records in memory, more through a
-// VSorter in workTree (in memory as well when there is no work tree). Any order is dropped first;
+// Sorts a set of the file by a description: up to kVMemorySort records in memory one member per
+// distinct key; more in memory as well while their keys and record numbers take at most
+// memoryBudget bytes, beyond that through a VSorter in workTree (in memory whatever their size
+// when there is no work tree). Every way gives the same order. Any order is dropped first;
 // on success the set holds the new order and remembers the description text. A description of 3
 // bytes or fewer changes nothing. -501 file not open, -1207, -1209, -506 empty set, record read
 // errors (the set is then left unsorted), work-file errors.
 constexpr uint32_t kVMemorySort = 3000;
+constexpr size_t kVSortMemoryBudget = size_t{64} << 20;
 VResult VSortSet(VDBFile& file, VSetAcc* set, std::span<const uint8_t> description,
-                 VCioMap* workTree);
+                 VCioMap* workTree, size_t memoryBudget = kVSortMemoryBudget);

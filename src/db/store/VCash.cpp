@@ -156,8 +156,12 @@ VCash::~VCash() {
     }
     node->file_->node_ = nullptr;
   }
-  // The buffers go with their nodes; the ordered set only refers to them.
-  byAge_.clear();
+  // The buffers go with their nodes; the ordered sets only refer to them.
+  for (auto& set : byAge_) set.clear();
+}
+
+int VCash::SetOf(const VCashBffr& buffer) const {
+  return buffer.dirty_ && buffer.node_->owner_ != nullptr ? kHeldDirty : kMayLeave;
 }
 
 int32_t VCash::AgeOf(const VCashBffr& buffer) const {
@@ -211,9 +215,9 @@ VCashNode* VCash::NodeOf(VCio& file, VResult* error) const {
 
 void VCash::Touch(VCashBffr* buffer) {
   if (!IsFull() || AgeOf(*buffer) <= 0) return;
-  if (ordered_) byAge_.erase(buffer);
+  if (ordered_) byAge_[SetOf(*buffer)].erase(buffer);
   --buffer->ageBase_;
-  if (ordered_) byAge_.insert(buffer);
+  if (ordered_) byAge_[SetOf(*buffer)].insert(buffer);
 }
 
 VCashBffr* VCash::Get(VCio& file, uint32_t block, VResult* error) {
@@ -265,7 +269,11 @@ VCashBffr* VCash::New(VCio& file, uint32_t block) {
 
 void VCash::SetDirty(VCashBffr* buffer, bool dirty) {
   if (buffer->dirty_ == dirty) return;
+  // A record file's block changes set as it becomes dirty or clean.
+  const bool moves = ordered_ && buffer->node_->owner_ != nullptr;
+  if (moves) byAge_[SetOf(*buffer)].erase(buffer);
   buffer->dirty_ = dirty;
+  if (moves) byAge_[SetOf(*buffer)].insert(buffer);
   int32_t step = dirty ? 1 : -1;
   dirtyCount_ += step;
   VCashNode* node = buffer->node_;
@@ -447,25 +455,29 @@ VResult VCash::EndUpdate() {
   return kVOk;
 }
 
-bool VCash::IsCandidate(const VCashBffr& buffer) const {
-  if (buffer.pins_ > 0) return false;
-  // Inside a record operation a changed block of a record file must stay until the operation
-  // ends; a work file's block may go, dirty or not.
-  return updateDepth_ == 0 || buffer.node_->owner_ == nullptr || !buffer.dirty_;
+VCashBffr* VCash::FirstUnpinned(int set) {
+  for (VCashBffr* buffer : byAge_[set]) {
+    if (buffer->pins_ == 0) return buffer;
+    ++counters_.passedOver;
+  }
+  return nullptr;
 }
 
 VCashBffr* VCash::ChooseVictim() {
   ++counters_.victimSearches;
   if (!ordered_) {
-    for (auto& node : nodes_) node->buffers_.ForEach([this](VCashBffr* b) { byAge_.insert(b); });
+    for (auto& node : nodes_) {
+      node->buffers_.ForEach([this](VCashBffr* b) { byAge_[SetOf(*b)].insert(b); });
+    }
     ordered_ = true;
   }
-  VCashBffr* victim = nullptr;
-  for (VCashBffr* buffer : byAge_) {
-    if (IsCandidate(*buffer)) {
-      victim = buffer;
-      break;
-    }
+  // Inside a record operation a changed block of a record file must stay until the operation
+  // ends; a work file's block may go, dirty or not. Otherwise the oldest of all goes: the first,
+  // in the one order, of the two sets' first candidates.
+  VCashBffr* victim = FirstUnpinned(kMayLeave);
+  if (updateDepth_ == 0) {
+    VCashBffr* held = FirstUnpinned(kHeldDirty);
+    if (victim == nullptr || (held != nullptr && VCashVictimOrder()(held, victim))) victim = held;
   }
   ++searches_;  // every buffer grows one older
   return victim;
@@ -528,7 +540,7 @@ VCashBffr* VCash::Enter(VCashNode* node, uint32_t block, std::unique_ptr<VCashBf
   entered->spaceIndexed_ = false;
   entered->entries_.form = 0;
   node->buffers_.Insert(block, std::move(buffer));
-  if (ordered_) byAge_.insert(entered);
+  if (ordered_) byAge_[SetOf(*entered)].insert(entered);
   ++bufferCount_;
   NoteSpace(entered);
   return entered;
@@ -536,17 +548,21 @@ VCashBffr* VCash::Enter(VCashNode* node, uint32_t block, std::unique_ptr<VCashBf
 
 std::unique_ptr<VCashBffr> VCash::Leave(VCashBffr* buffer) {
   VCashNode* node = buffer->node_;
-  if (ordered_) byAge_.erase(buffer);
+  if (ordered_) byAge_[SetOf(*buffer)].erase(buffer);
   if (buffer->spaceIndexed_) {
     node->space_.Clear(static_cast<uint8_t>(buffer->spaceKey_ >> 40), buffer->block_);
   }
+  // Out of its set already: becoming clean must not put it into the other one.
+  const bool ordered = ordered_;
+  ordered_ = false;
   SetDirty(buffer, false);
+  ordered_ = ordered;
   std::unique_ptr<VCashBffr> owned = node->buffers_.Remove(buffer->block_);
   --bufferCount_;
   used_ -= buffer->size_;
   // Far from full again: the order is dropped until the next victim search needs it.
   if (ordered_ && used_ * 2 < capacity_) {
-    byAge_.clear();
+    for (auto& set : byAge_) set.clear();
     ordered_ = false;
   }
   buffer->node_ = nullptr;

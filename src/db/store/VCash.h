@@ -15,10 +15,14 @@
 // Replacement: a buffer's age starts at 100000 when it receives a block; each victim search adds
 // one to every buffer's age, and a hit while the cache is full takes one away (not below 0). The
 // victim is the eligible buffer of highest age, the first in node and block order on equal ages.
-// The ages are kept as offsets from a search counter in an ordered set, so a search does not
-// visit every buffer. The set is built by the first victim search and kept while the cache stays
-// more than half full; below that it is dropped, so that a cache with room spends nothing on
-// ordering buffers it will not evict.
+// The ages are kept as offsets from a search counter in two ordered sets, so a search does not
+// visit every buffer: the buffers that may leave at any time (clean ones, and every buffer of a
+// work file), and the changed blocks of record files, which may leave only outside a record
+// operation. Inside an operation the victim is the first unpinned buffer of the first set, outside
+// the first of the two sets' first unpinned buffers; so a search passes over pinned buffers only,
+// however many changed blocks an operation holds. The sets are built by the first victim search
+// and kept while the cache stays more than half full; below that they are dropped, so that a cache
+// with room spends nothing on ordering buffers it will not evict.
 //
 // The cache takes no lock: the engine uses it from one thread.
 #pragma once
@@ -46,6 +50,7 @@ struct VCashCounters {
   uint64_t misses = 0;
   uint64_t evictions = 0;
   uint64_t victimSearches = 0;
+  uint64_t passedOver = 0;  // buffers a victim search met and could not take (pinned ones)
 };
 
 struct VCashVictimOrder {
@@ -124,7 +129,10 @@ class VCash {
   // A buffer of size bytes not yet in any node; evicts when the cache is full.
   std::unique_ptr<VCashBffr> TakeBuffer(int32_t size, bool zero);
   VCashBffr* ChooseVictim();
-  bool IsCandidate(const VCashBffr& buffer) const;
+  // Which ordered set a buffer belongs in: kMayLeave or kHeldDirty.
+  int SetOf(const VCashBffr& buffer) const;
+  // The first unpinned buffer of a set in victim order, or null.
+  VCashBffr* FirstUnpinned(int set);
   // Makes the node's dirty blocks reach the disk: the owner syncs, or a work file is written.
   VResult WriteBack(VCashNode* node);
   VCashBffr* Enter(VCashNode* node, uint32_t block, std::unique_ptr<VCashBffr> buffer);
@@ -146,7 +154,9 @@ class VCash {
   uint32_t nextSerial_ = 0;
   std::vector<std::unique_ptr<VCashNode>> nodes_;
   std::vector<std::unique_ptr<VCashBffr>> pool_;
-  std::set<VCashBffr*, VCashVictimOrder> byAge_;
+  static constexpr int kMayLeave = 0;
+  static constexpr int kHeldDirty = 1;
+  std::set<VCashBffr*, VCashVictimOrder> byAge_[2];
   bool ordered_ = false;  // byAge_ holds every buffer
   VCashCounters counters_;
 };

@@ -1,6 +1,7 @@
-// Sorting sets: the same order in memory (up to 3000 records) and through the work-file tree
-// (more), ties in ascending record number, descending entries, byte ranges, case folding, numbers,
-// missing values, the description's errors, and a failed sort that leaves the set unsorted.
+// Sorting sets: the same order in memory (by distinct keys up to 3000 records, as a run of keys
+// within the memory budget) and through the work-file tree (beyond it), ties in ascending record
+// number, descending entries, byte ranges, case folding, numbers, missing values, the description's
+// errors, and a failed sort that leaves the set unsorted.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -42,8 +43,8 @@ class VSort : public ::testing::Test {
   PeopleFile people_;
 };
 
-// 3000 records sort in memory, 3001 through the tree; both keep ties in record order, also when
-// one value has more records than one tree entry holds.
+// 3000 records sort one member per distinct key, 3001 as a run of keys; both keep ties in record
+// order, also when one value has more records than one tree entry holds.
 TEST_F(VSort, TiesKeepRecordOrderOnBothSidesOfTheMemoryLimit) {
   const char* words[] = {"pear", "apple", "fig", "Apple", "kiwi"};
   std::vector<std::string> names(1);
@@ -76,7 +77,7 @@ TEST_F(VSort, TiesKeepRecordOrderOnBothSidesOfTheMemoryLimit) {
                                               return x < y;
                                             }))
         << count;
-    // The work tree is made only for a sort that needs it.
+    // The work tree is made only for a sort that may need it.
     EXPECT_EQ(std::filesystem::exists(worktree), count > kVMemorySort);
     ASSERT_EQ(FileSets().SetCancel(id), kVOk);
   }
@@ -87,22 +88,42 @@ TEST_F(VSort, TiesKeepRecordOrderOnBothSidesOfTheMemoryLimit) {
   }
 }
 
-// Long keys of a few values spread over many records: the tree receives them in several batches,
-// and equal keys from different batches still come out in record order.
-TEST_F(VSort, ManyLongKeysKeepKeyThenRecordOrder) {
+// Long keys of a few values spread over many records, sorted wholly in memory, wholly through the
+// tree (a budget no key fits) and in memory until the budget runs out and then through the tree
+// (which then receives its keys in several batches): one order, equal keys in record order.
+TEST_F(VSort, ManyLongKeysKeepKeyThenRecordOrderWhateverTheMemoryBudget) {
   const std::string padding(200, 'x');
   const char* words[] = {"plum", "date", "lime", "date", "cherry", "fig", "lime"};
   std::vector<std::string> names(1);
   for (uint32_t r = 1; r <= 12000; ++r) {
     names.push_back(words[(r * 5) % 7] + padding + std::to_string(r % 3));
-    ASSERT_EQ(people_.Insert({{1, names.back()}}), r);
+    ASSERT_EQ(people_.Insert({{1, names.back()}, {3, std::to_string(r % 4)}}), r);
   }
   Members records(12000);
   std::iota(records.begin(), records.end(), 1u);
   EXPECT_EQ(SortAll("name"),
             Expected(records, [&](uint32_t a, uint32_t b) { return names[a] < names[b]; }));
-  EXPECT_EQ(SortAll("name%D"),
-            Expected(records, [&](uint32_t a, uint32_t b) { return names[a] > names[b]; }));
+  const Members descending =
+      Expected(records, [&](uint32_t a, uint32_t b) { return names[a] > names[b]; });
+  EXPECT_EQ(SortAll("name%D"), descending);
+
+  const Members byPriceThenName = Expected(records, [&](uint32_t a, uint32_t b) {
+    return a % 4 != b % 4 ? a % 4 > b % 4 : names[a] < names[b];
+  });
+  const int32_t id = people_.Make("all");
+  VSetAcc* set = static_cast<VSetAcc*>(Sets()->Find(id));
+  ASSERT_NE(set, nullptr);
+  VCioMap* tree = people_.Work().WorkTree();
+  for (const size_t budget : {size_t{0}, size_t{1} << 20, kVSortMemoryBudget}) {
+    ASSERT_EQ(VSortSet(File(), set, Bytes("name%D"), tree, budget), kVOk);
+    EXPECT_EQ(people_.Members(id), descending) << budget;
+    ASSERT_EQ(VSortSet(File(), set, Bytes("price%D, name"), tree, budget), kVOk);
+    EXPECT_EQ(people_.Members(id), byPriceThenName) << budget;
+  }
+  ASSERT_EQ(FileSets().SetCancel(id), kVOk);
+  for (uint32_t block = 1; block < tree->GroupBlocks(); ++block) {
+    EXPECT_FALSE(tree->IsAllocated(block)) << block;
+  }
 }
 
 TEST_F(VSort, NumbersRangesCaseAndMissingValues) {

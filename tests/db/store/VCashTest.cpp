@@ -223,6 +223,52 @@ TEST(VCash, AgesSurviveTheVictimOrderBeingDroppedAndRebuilt) {
   }
 }
 
+// Inside a record operation the changed blocks of a record file stay however old they are and the
+// oldest other buffer goes, without the search meeting the changed ones; outside an operation the
+// oldest of all goes, a changed block through its owner's flush.
+TEST(VCash, ChangedRecordBlocksWaitForTheEndOfTheOperationAndCostTheSearchNothing) {
+  TempDir dir;
+  VCash cache(40);  // 80 blocks of 512 bytes
+  TwoFileOwner owner(dir, &cache, 200);
+  for (uint32_t b = 0; b < 60; ++b) PutBlock(*owner.data, b, 3);
+  for (uint32_t b = 0; b < 20; ++b) owner.index->Release(owner.index->GetBlock(b));
+  ASSERT_EQ(cache.Used(), cache.Capacity());
+  ASSERT_EQ(cache.DirtyCount(), 60);
+
+  cache.BeginUpdate();
+  VCashBffr* pinned = owner.index->GetBlock(0);  // hit while full: a little younger, and pinned
+  // Twenty blocks read in the operation push out the clean ones in age order, block 0 passed over.
+  for (uint32_t b = 100; b < 119; ++b) {
+    owner.index->Release(owner.index->GetBlock(b));
+    EXPECT_EQ(owner.index->PeekBlock(b - 99), nullptr) << b;
+  }
+  EXPECT_EQ(owner.index->PeekBlock(0), pinned);
+  owner.index->Release(pinned);
+  owner.index->Release(pinned);
+  EXPECT_EQ(cache.Counters().victimSearches, 19u);
+  EXPECT_EQ(cache.Counters().passedOver, 0u);  // block 0 had become younger than 1..19
+  EXPECT_EQ(owner.flushes, 0);
+  EXPECT_EQ(cache.DirtyCount(), 60);
+  EXPECT_FALSE(cache.FlushNeeded());
+  // Enough buffers are clean: the end of the operation writes nothing.
+  ASSERT_EQ(cache.EndUpdate(), kVOk);
+  EXPECT_EQ(owner.flushes, 0);
+  // Outside an operation the oldest buffer goes, whichever set it is in: a changed data block,
+  // through its owner's flush.
+  owner.index->Release(owner.index->GetBlock(150));
+  EXPECT_EQ(owner.flushes, 1);
+  EXPECT_EQ(cache.DirtyCount(), 0);
+  EXPECT_EQ(owner.data->PeekBlock(0), nullptr);
+  for (uint32_t b = 0; b < 60; ++b) {
+    ASSERT_TRUE(HasPattern(RawBlock(dir / "f.dat", b, kBlock), b, 3)) << b;
+  }
+  for (uint32_t b : {100u, 118u}) {
+    VCashBffr* read = owner.index->PeekBlock(b);
+    EXPECT_NE(read, nullptr) << b;
+    owner.index->Release(read);
+  }
+}
+
 // The space index against a plain table of recorded room, through random changes of room and kind
 // and removals, with blocks far apart so that its trees grow.
 TEST(VCashSpaceIndex, FindsTheFirstBlockWithRoomLikeAPlainScan) {

@@ -253,6 +253,25 @@ TEST_F(VarnexToolTest, ErrorsGiveTheirExitStatus) {
   EXPECT_FALSE(std::filesystem::exists(run_.Path("INDEX")));
 }
 
+// The configuration create makes gives the cache 64 MB; --cache sizes the cache of one run and
+// leaves the file as it was; sizes outside 40..4194304 kilobytes are refused before anything runs.
+TEST_F(VarnexToolTest, CreateWritesALargeCacheAndTheCacheOptionLastsOneRun) {
+  const std::string conf = run_.Read("Varnex.conf");
+  EXPECT_NE(conf.find("CASHSIZE   = 65535\r\n"), std::string::npos) << conf;
+  std::string lines;
+  for (int i = 1; i <= 300; ++i) lines += "n" + std::to_string(i) + "," + std::to_string(i) + "\n";
+  run_.Write("in.txt", lines);
+  EXPECT_EQ(Ok({"--cache", "40", "import", "1", "in.txt"}), "imported 300 records\n");
+  EXPECT_EQ(Ok({"--cache", "1048576", "count", "1", "[kage] = 100 - 199"}), "100\n");
+  EXPECT_EQ(run_.Read("Varnex.conf"), conf);
+  for (const char* bad : {"39", "4194305", "x", "-5", "99999999999"}) {
+    VarnexResult refused = Run({"--cache", bad, "info"});
+    EXPECT_EQ(refused.status, 2) << bad;
+    EXPECT_NE(refused.err.find("--cache"), std::string::npos) << refused.err;
+  }
+  EXPECT_EQ(Run({"info", "--cache"}).status, 2);
+}
+
 TEST_F(VarnexToolTest, InfoAndSchemaHonourTheOutputFormat) {
   Ok({"insert", "1", "名前=a", "code=Z"});
   const std::string keys =
