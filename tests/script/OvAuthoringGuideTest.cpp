@@ -12,7 +12,6 @@
 #include <string>
 #include <vector>
 
-#include "Definition.h"
 #include "Sjis.h"
 #include "base/VCodePage.h"
 #include "base/VStream.h"
@@ -20,6 +19,7 @@
 #include "script/OvScript.h"
 #include "script/OvScriptParams.h"
 #include "script/OvScriptText.h"
+#include "template/Definition.h"
 #include "template/OFTApp.h"
 #include "template/OFTDBItem.h"
 #include "template/OFTForm.h"
@@ -177,7 +177,8 @@ std::vector<std::pair<std::string, std::string>> Scripts(const OFTPool& pool) {
         }
         if (const auto* list = dynamic_cast<const OFTDBList*>(item)) {
           if (!list->DoubleClickScript().View().empty()) {
-            scripts.emplace_back(at + " double click", std::string(list->DoubleClickScript().View()));
+            scripts.emplace_back(at + " double click",
+                                 std::string(list->DoubleClickScript().View()));
           }
         }
       }
@@ -200,10 +201,22 @@ int ItemTemplates(const OFTPool& pool, std::set<std::string>* keywords = nullptr
   return count;
 }
 
-const char* const kBuiltKinds[] = {
-    "Line",   "Plane",   "Circle",  "Label",           "Field",   "Button",
-    "RadioButton", "CheckBox", "ScrollBar", "List", "DBField", "DBList",
-    "DBMultiValueField", "DBStyleEdit", "DBImageField", "DBHistoryList"};
+const char* const kBuiltKinds[] = {"Line",
+                                   "Plane",
+                                   "Circle",
+                                   "Label",
+                                   "Field",
+                                   "Button",
+                                   "RadioButton",
+                                   "CheckBox",
+                                   "ScrollBar",
+                                   "List",
+                                   "DBField",
+                                   "DBList",
+                                   "DBMultiValueField",
+                                   "DBStyleEdit",
+                                   "DBImageField",
+                                   "DBHistoryList"};
 
 // How many item blocks of the kinds the player builds the text opens.
 int ItemTags(const std::string& text) {
