@@ -6,7 +6,6 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <map>
 #include <regex>
 #include <set>
 #include <string>
@@ -218,12 +217,16 @@ const char* const kBuiltKinds[] = {"Line",
                                    "DBImageField",
                                    "DBHistoryList"};
 
-// How many item blocks of the kinds the player builds the text opens.
+// How many item blocks the text opens: every begin tag but those of applications, forms, searches
+// and radio-button groups (a misspelt kind counts here and is not built).
 int ItemTags(const std::string& text) {
+  static const std::regex kTag(R"(\[([A-Za-z]+)\])");
+  static const std::set<std::string> kNotItems = {"Application", "Form", "Search",
+                                                  "RadioButtonGroup"};
   int count = 0;
-  for (const char* kind : kBuiltKinds) {
-    const std::string tag = std::string("[") + kind + "]";
-    for (size_t at = text.find(tag); at != std::string::npos; at = text.find(tag, at + 1)) ++count;
+  for (auto it = std::sregex_iterator(text.begin(), text.end(), kTag); it != std::sregex_iterator();
+       ++it) {
+    if (!kNotItems.count((*it)[1].str())) ++count;
   }
   return count;
 }
