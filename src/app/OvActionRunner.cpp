@@ -21,6 +21,7 @@
 #include "template/OFTApp.h"
 #include "template/OFTForm.h"
 #include "template/OFTPool.h"
+#include "vtx/OGTStyleEdit.h"
 
 namespace {
 
@@ -124,6 +125,7 @@ const OvActionSpec OvActionRunner::kTable[] = {
     {"check disabled", "ID", K::kCheck, &R::CheckDisabled, nullptr},
     {"check ticked", "ID", K::kCheck, &R::CheckTicked, nullptr},
     {"check unticked", "ID", K::kCheck, &R::CheckUnticked, nullptr},
+    {"check marks", "ID COUNT", K::kCheck, &R::CheckMarks, nullptr},
     {"check window", "TITLE", K::kCheck, &R::CheckWindow, nullptr},
     {"check message", "TEXT", K::kCheck, &R::CheckMessage, nullptr},
     {"check no message", "", K::kCheck, &R::CheckNoMessage, nullptr},
@@ -591,6 +593,16 @@ void OvActionRunner::CheckCell(const OvAction& action) {
   }
   Expect(action.args[3].sjis,
          OvCellText(list, static_cast<int32_t>(row - 1), static_cast<int32_t>(column - 1)));
+}
+
+void OvActionRunner::CheckMarks(const OvAction& action) {
+  OGTItem* item = Item(action);
+  auto* edit = dynamic_cast<OGTStyleEdit*>(item);
+  if (edit == nullptr) Refuse(DescribeItem(item) + " is not a styled-text item");
+  if (edit->MarkCount() != action.args[1].number) {
+    Refuse("expected " + std::to_string(action.args[1].number) + " marked words, saw " +
+           std::to_string(edit->MarkCount()));
+  }
 }
 
 void OvActionRunner::CheckCorner(const OvAction& action) {

@@ -141,6 +141,7 @@ class OvActionRunner {
   void CheckDisabled(const OvAction& action);
   void CheckTicked(const OvAction& action);
   void CheckUnticked(const OvAction& action);
+  void CheckMarks(const OvAction& action);
   void CheckWindow(const OvAction& action);
   void CheckMessage(const OvAction& action);
   void CheckNoMessage(const OvAction& action);

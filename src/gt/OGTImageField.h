@@ -106,6 +106,7 @@ class OGTImageField : public OGTCompositItem {
   OGTImage* Image() const { return image_.get(); }
   bool Pressed() const { return pressed_; }
   bool Shown() const { return shown_; }
+  bool IsVisible() const override { return shown_; }
   OGTScrollBar* VerticalBar() const { return verticalBar_; }
   OGTScrollBar* HorizontalBar() const { return horizontalBar_; }
 

@@ -94,8 +94,9 @@ class OGTItem {
   virtual bool CanFocus() const;
   virtual void TakeFocus();
 
-  // Queries of the implementation's state (false without one).
-  bool IsVisible() const;
+  // Queries of the implementation's state (false without one). An item drawn without a native
+  // object of its own answers whether it is shown itself.
+  virtual bool IsVisible() const;
   bool IsActive() const;
   bool IsEnabled() const;
   // The whole text of the item.

@@ -11,6 +11,33 @@ if(NOT made EQUAL 0)
   message(FATAL_ERROR "the demo's database could not be made:\n${madeErrors}")
 endif()
 
+# The find statements of the authoring guide (its "statement" blocks, one a line) run on the
+# demo's address file.
+if(GUIDE)
+  file(READ ${GUIDE} guide)
+  string(REGEX MATCHALL "```statement\n[^`]*```" blocks "${guide}")
+  if(NOT blocks)
+    message(FATAL_ERROR "${GUIDE} has no statement examples")
+  endif()
+  foreach(block IN LISTS blocks)
+    string(REGEX REPLACE "```statement\n" "" block "${block}")
+    string(REGEX REPLACE "```$" "" block "${block}")
+    # The ";" that ends a statement would split the list of lines; the engine does without it.
+    string(REPLACE ";" "" block "${block}")
+    string(REPLACE "\n" ";" lines "${block}")
+    foreach(line IN LISTS lines)
+      if(line STREQUAL "")
+        continue()
+      endif()
+      execute_process(COMMAND ${VARNEX} count 1 "${line}" WORKING_DIRECTORY ${WORK}
+                      RESULT_VARIABLE counted OUTPUT_VARIABLE count ERROR_VARIABLE countErrors)
+      if(NOT counted EQUAL 0)
+        message(FATAL_ERROR "the guide's statement ${line} does not run:\n${countErrors}")
+      endif()
+    endforeach()
+  endforeach()
+endif()
+
 execute_process(
   COMMAND ${CMAKE_COMMAND} -E env --unset=DISPLAY --unset=WAYLAND_DISPLAY QT_QPA_PLATFORM=xcb
           ${PLAYER} --actions tour.actions --transcript ${WORK}/tour.transcript

@@ -102,8 +102,8 @@ TEST(ActionFileTest, EachKindOfBadLineGivesItsLineAndWhy) {
       {"prss 3", "unknown action \"prss\""},
       {"check txt 3 a",
        "unknown action \"check txt\"; after \"check\" come text, rows, cell, corner, visible, "
-       "hidden, enabled, disabled, ticked, unticked, window, message, no message, beep, no beep, "
-       "count"},
+       "hidden, enabled, disabled, ticked, unticked, marks, window, message, no message, beep, "
+       "no beep, count"},
       {"press", "wrong number of arguments; the form is \"press ID\""},
       {"check cell 5 1 2",
        "wrong number of arguments; the form is \"check cell ID ROW COLUMN TEXT\""},

@@ -206,9 +206,15 @@ TEST_F(ImageFieldTest, DrawsOnItsWindowWithinItsOwnClip) {
   EXPECT_EQ(draws.back().clip, OGTRect(11, 11, 50, 50));
 
   factory_.Screen().ClearDraws();
+  EXPECT_TRUE(field_->IsVisible());
   field_->Hide();
+  // Without a native object the field itself tells whether it is shown (scripts that hide and
+  // show it, and the action mode's checks, ask this).
+  EXPECT_FALSE(field_->IsVisible());
   window_.Update(true);
   EXPECT_TRUE(draws.empty());
+  field_->Show();
+  EXPECT_TRUE(field_->IsVisible());
 }
 
 TEST_F(ImageFieldTest, PressesOutsideTheBarsAreRemembered) {

@@ -529,7 +529,8 @@ class DemoRun : public ::testing::Test {
       process.setProcessEnvironment(environment);
     }
     process.start(program, arguments);
-    if (!process.waitForFinished(60000)) return false;
+    // Making the demo's database (5,000 addresses) takes a while in the sanitizer build.
+    if (!process.waitForFinished(300000)) return false;
     errors = QString::fromLocal8Bit(process.readAllStandardError()).toStdString();
     if (output != nullptr) *output = process.readAllStandardOutput().toStdString();
     exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
