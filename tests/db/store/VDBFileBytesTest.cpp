@@ -50,7 +50,9 @@ void RunWorkload(RecordFileEnv& env) {
         RecordImage(60 + static_cast<int32_t>((i * 37) % 150), i, Name(i));
     uint32_t r = 0;
     ASSERT_EQ(file->InsRecord(nullptr, {image.data(), image.size()}, &r), kVOk);
-    if (i % 500 == 0) ASSERT_EQ(file->Flush(), kVOk);
+    if (i % 500 == 0) {
+      ASSERT_EQ(file->Flush(), kVOk);
+    }
   }
   for (uint32_t r = 3; r <= kCount; r += 3) {
     if (r % 2 == 0) {
