@@ -96,7 +96,7 @@ std::string Joined(const std::vector<std::string>& sjisTexts) {
 }  // namespace
 
 // Every action, answer and check. The argument words give each argument's form (OvActions.h).
-const OvActionSpec OvActionRunner::kTable[] = {
+const OvActionEntry OvActionRunner::kTable[] = {
     {"start", "", K::kAct, &R::DoStart, nullptr},
     {"open", "APP FORM", K::kAct, &R::DoOpen, nullptr},
     {"window", "TITLE", K::kAct, &R::DoWindow, nullptr},
@@ -134,7 +134,7 @@ const OvActionSpec OvActionRunner::kTable[] = {
     {"check count", "FILE STATEMENT COUNT", K::kCheck, &R::CheckCount, nullptr},
 };
 
-std::span<const OvActionSpec> OvActionRunner::Table() { return kTable; }
+std::span<const OvActionEntry> OvActionRunner::Table() { return kTable; }
 
 OvActionRunner::OvActionRunner(const char* configPath, const char* folderPath) {
   auto factory = std::make_unique<OGTHeadlessFactory>();
@@ -161,7 +161,7 @@ OvActionRunner::~OvActionRunner() {
 
 bool OvActionRunner::Run(const std::vector<OvAction>& actions) {
   for (const OvAction& action : actions) {
-    const bool act = action.spec->kind == OvActionKind::kAct;
+    const bool act = action.entry->kind == OvActionKind::kAct;
     if (act) {
       screen_->ClearSeen();
       screen_->ClearDraws();
@@ -193,7 +193,7 @@ bool OvActionRunner::Run(const std::vector<OvAction>& actions) {
 
 void OvActionRunner::RunOne(const OvAction& action) {
   QueueAnswers(action);
-  (this->*action.spec->run)(action);
+  (this->*action.entry->run)(action);
   // The last step queued is the one that fails an unanswered dialog; any before it went unused.
   size_t left = screen_->PendingActions();
   if (left > 1) {
@@ -207,7 +207,7 @@ void OvActionRunner::QueueAnswers(const OvAction& action) {
   for (const OvAction& answer : action.answers) {
     user.ThenDo(answer.Source(), [this, &answer](OGTDialog& dialog) {
       try {
-        (this->*answer.spec->answer)(answer, dialog);
+        (this->*answer.entry->answer)(answer, dialog);
       } catch (const OvActionFailure& failure) {
         // A failure that already names its line comes from a dialog opened by this answer.
         if (failure.Line() != 0) throw;

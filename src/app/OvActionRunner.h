@@ -61,7 +61,7 @@ class OvActionRunner {
   OvActionRunner& operator=(const OvActionRunner&) = delete;
 
   // Every action, answer and check, with its arguments and handler.
-  static std::span<const OvActionSpec> Table();
+  static std::span<const OvActionEntry> Table();
 
   // Receives the transcript, one line at a time, each ending in "\n" (UTF-8).
   void SetTranscript(std::function<void(const std::string&)> write) { write_ = std::move(write); }
@@ -149,7 +149,7 @@ class OvActionRunner {
   void CheckNoBeep(const OvAction& action);
   void CheckCount(const OvAction& action);
 
-  static const OvActionSpec kTable[];
+  static const OvActionEntry kTable[];
 
   OGTHeadlessFactory* factory_ = nullptr;  // owned by the runner
   std::shared_ptr<OGTHeadlessScreen> screen_;

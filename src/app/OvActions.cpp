@@ -210,26 +210,26 @@ std::vector<std::pair<std::string, bool>> UsageWords(const char* args) {
   return out;
 }
 
-std::string Usage(const OvActionSpec& spec) {
-  std::string usage = spec.name;
-  if (spec.args[0] != 0) usage += std::string(" ") + spec.args;
+std::string Usage(const OvActionEntry& entry) {
+  std::string usage = entry.name;
+  if (entry.args[0] != 0) usage += std::string(" ") + entry.args;
   return usage;
 }
 
-const OvActionSpec* FindSpec(std::span<const OvActionSpec> table, const std::string& name) {
-  for (const OvActionSpec& spec : table) {
-    if (name == spec.name) return &spec;
+const OvActionEntry* FindEntry(std::span<const OvActionEntry> table, const std::string& name) {
+  for (const OvActionEntry& entry : table) {
+    if (name == entry.name) return &entry;
   }
   return nullptr;
 }
 
 // Why the first word names no action: an unknown action, or a known first word with an unknown
 // second one (listing the second words it takes).
-std::string UnknownAction(std::span<const OvActionSpec> table, const std::vector<std::string>& w) {
+std::string UnknownAction(std::span<const OvActionEntry> table, const std::vector<std::string>& w) {
   std::string prefix = w[0] + " ";
   std::string seconds;
-  for (const OvActionSpec& spec : table) {
-    std::string_view name(spec.name);
+  for (const OvActionEntry& entry : table) {
+    std::string_view name(entry.name);
     if (name.substr(0, prefix.size()) != prefix) continue;
     if (!seconds.empty()) seconds += ", ";
     seconds += name.substr(prefix.size());
@@ -240,25 +240,25 @@ std::string UnknownAction(std::span<const OvActionSpec> table, const std::vector
 }
 
 // Reads one line that holds words into an action. Empty when it reads, else why not.
-std::string ReadLine(std::span<const OvActionSpec> table, const std::vector<std::string>& words,
+std::string ReadLine(std::span<const OvActionEntry> table, const std::vector<std::string>& words,
                      OvAction* action) {
   // Names are up to three words long ("check no message"); the longest that names an action wins.
-  const OvActionSpec* spec = nullptr;
+  const OvActionEntry* entry = nullptr;
   size_t first = std::min<size_t>(3, words.size());
-  for (; first > 0 && spec == nullptr; --first) {
+  for (; first > 0 && entry == nullptr; --first) {
     std::string name = words[0];
     for (size_t i = 1; i < first; ++i) name += " " + words[i];
-    spec = FindSpec(table, name);
-    if (spec != nullptr) break;
+    entry = FindEntry(table, name);
+    if (entry != nullptr) break;
   }
-  if (spec == nullptr) return UnknownAction(table, words);
-  action->spec = spec;
-  std::vector<std::pair<std::string, bool>> forms = UsageWords(spec->args);
+  if (entry == nullptr) return UnknownAction(table, words);
+  action->entry = entry;
+  std::vector<std::pair<std::string, bool>> forms = UsageWords(entry->args);
   size_t given = words.size() - first;
   size_t required = static_cast<size_t>(
       std::count_if(forms.begin(), forms.end(), [](const auto& f) { return !f.second; }));
   if (given < required || given > forms.size()) {
-    return "wrong number of arguments; the form is " + OvQuote(Usage(*spec));
+    return "wrong number of arguments; the form is " + OvQuote(Usage(*entry));
   }
   for (size_t i = 0; i < given; ++i) {
     OvActionArg arg;
@@ -357,12 +357,12 @@ std::string OvQuoteIfNeeded(std::string_view utf8) {
 }
 
 std::string OvAction::Source() const {
-  std::string source = spec != nullptr ? spec->name : "";
+  std::string source = entry != nullptr ? entry->name : "";
   for (const OvActionArg& arg : args) source += " " + OvQuoteIfNeeded(arg.utf8);
   return source;
 }
 
-bool OvReadActions(std::string_view utf8, std::span<const OvActionSpec> table,
+bool OvReadActions(std::string_view utf8, std::span<const OvActionEntry> table,
                    std::vector<OvAction>* actions, std::vector<OvActionFileError>* errors) {
   if (utf8.substr(0, 3) == "\xEF\xBB\xBF") utf8.remove_prefix(3);
   size_t before = errors->size();
@@ -398,7 +398,7 @@ bool OvReadActions(std::string_view utf8, std::span<const OvActionSpec> table,
       answerable = kUnknown;
       continue;
     }
-    switch (action.spec->kind) {
+    switch (action.entry->kind) {
       case OvActionKind::kAnswer:
         if (answerable == kNo) {
           fail("an answer must follow the action that opens the dialog it answers");

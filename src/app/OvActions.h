@@ -6,7 +6,7 @@
 // begins with "#" or is empty is written in double quotes, inside which \" \\ \r \n \t stand for
 // themselves.
 //
-// The table of actions (OvActionSpec) names each action, its arguments and its handler; the
+// The table of actions (OvActionEntry) names each action, its arguments and its handler; the
 // arguments' forms come from the words of its usage ("ID ROW COLUMN TEXT"), so that the usage shown
 // in messages and the checks made while reading cannot drift apart. Reading checks every line
 // before anything runs: an unknown action, a wrong number of arguments, an argument of the wrong
@@ -29,7 +29,7 @@ enum class OvActionKind {
   kCheck,   // compares what a person would see with what the file expects
 };
 
-struct OvActionSpec {
+struct OvActionEntry {
   const char* name;  // "press", "check text", "check no message"
   // The arguments' words, each giving the form of its argument: ID, ROW, COLUMN (whole numbers
   // from 1), COUNT (from 0), KEY (a key name, see OvParseKey), FILE (a file number or name), and
@@ -51,7 +51,7 @@ struct OvActionArg {
 
 struct OvAction {
   int32_t line = 0;
-  const OvActionSpec* spec = nullptr;
+  const OvActionEntry* entry = nullptr;
   std::vector<OvActionArg> args;
   // The answers written after an action, in order.
   std::vector<OvAction> answers;
@@ -68,7 +68,7 @@ struct OvActionFileError {
 
 // Reads an action file. False with every bad line in errors (each line's first fault); the
 // actions are then incomplete.
-bool OvReadActions(std::string_view utf8, std::span<const OvActionSpec> table,
+bool OvReadActions(std::string_view utf8, std::span<const OvActionEntry> table,
                    std::vector<OvAction>* actions, std::vector<OvActionFileError>* errors);
 
 // A key name ("Return", "Tab", "Down", ...; ASCII case does not matter), optionally after

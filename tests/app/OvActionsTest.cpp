@@ -68,7 +68,7 @@ TEST(ActionFileTest, AGoodFileReadsIntoActionsWithTheirAnswers) {
   ASSERT_TRUE(Read(text, &actions, &errors)) << errors.front().message;
   ASSERT_EQ(actions.size(), 7u);
   EXPECT_EQ(actions[0].line, 3);
-  EXPECT_STREQ(actions[0].spec->name, "start");
+  EXPECT_STREQ(actions[0].entry->name, "start");
   EXPECT_EQ(actions[1].args[1].sjis, Sj("連絡 先"));
   EXPECT_EQ(actions[1].Source(), "open 住所録 \"連絡 先\"");
 
@@ -76,14 +76,14 @@ TEST(ActionFileTest, AGoodFileReadsIntoActionsWithTheirAnswers) {
   EXPECT_EQ(press.line, 6);
   EXPECT_EQ(press.args[0].number, 10);
   ASSERT_EQ(press.answers.size(), 2u);
-  EXPECT_STREQ(press.answers[0].spec->name, "answer text");
+  EXPECT_STREQ(press.answers[0].entry->name, "answer text");
   EXPECT_EQ(press.answers[0].line, 7);
   EXPECT_EQ(press.answers[0].args[0].sjis, Sj("[名前] = \"a\\b\"\r\t"));
   // Written back, the text reads the same again.
   EXPECT_EQ(press.answers[0].Source(), "answer text \"[名前] = \\\"a\\\\b\\\"\\r\\t\"");
-  EXPECT_STREQ(press.answers[1].spec->name, "answer ok");
+  EXPECT_STREQ(press.answers[1].entry->name, "answer ok");
 
-  EXPECT_STREQ(actions[3].spec->name, "check text");
+  EXPECT_STREQ(actions[3].entry->name, "check text");
   EXPECT_EQ(actions[3].args[1].utf8, "");
   EXPECT_EQ(actions[3].Source(), "check text 3 \"\"");
   EXPECT_EQ(actions[4].args[1].key, kOGTKeyTab);
