@@ -21,6 +21,7 @@
 #include "gt/OGTDBWindow.h"
 #include "gt/imp/headless/OGTHeadlessFactory.h"
 #include "gt/imp/headless/OGTHeadlessUser.h"
+#include "player/BenchApp.h"
 #include "script/OvScript.h"
 
 namespace {
@@ -39,31 +40,6 @@ double Millis(std::chrono::steady_clock::time_point since) {
   return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - since)
       .count();
 }
-
-// Runs the window's scripts through the script engine; the form's search finds nothing, so that
-// each find starts from an empty set.
-class BenchApp : public OGTDBApp, public OvScriptApp {
- public:
-  explicit BenchApp(VDBHandle* handle) : handle_(handle) {}
-  void RunScript(const VString& script, OGTDBWindow* window) override {
-    const std::string text(script.View());
-    OvScript run(this, window);
-    run.Run(text.data(), text.size());
-  }
-  bool FormSearch(const char*, int32_t* file, std::string* statement) const override {
-    *file = 1;
-    *statement = "null;";
-    return true;
-  }
-  OFTApp* Template() const override { return nullptr; }
-  VDBHandle* Handle() const override { return handle_; }
-  OGTWindow* FindOpenForm(const char*) const override { return nullptr; }
-  void Quit() override {}
-  void ShowForm(const char*) override {}
-
- private:
-  VDBHandle* handle_;
-};
 
 struct Database {
   Database() {
@@ -113,7 +89,8 @@ Database& Shared() {
 void BM_FieldFindOverAMillionRecords(benchmark::State& state) {
   Database& db = Shared();
   OGTHeadlessFactory factory;
-  BenchApp app(db.handle.get());
+  // The form's search finds nothing, so that each find starts from an empty set.
+  BenchApp app(db.handle.get(), "null;");
   for (auto _ : state) {
     OGTDBWindow window;
     window.Create(0, nullptr);

@@ -22,6 +22,7 @@
 #include "db/schema/VConfig.h"
 #include "gt/OGTDBWindow.h"
 #include "gt/imp/headless/OGTHeadlessFactory.h"
+#include "player/BenchApp.h"
 #include "script/OvScript.h"
 #include "script/OvScriptApp.h"
 
@@ -42,31 +43,6 @@ std::string FileSchema(int number) {
 
 constexpr const char* kFormats =
     "DataFormat = [DBItem = 1], [DBItem = 2], [DBItem = 3], [DBItem = 4], [DBItem = 5]";
-
-// The form's search: the whole file for an output, nothing for an input.
-class BenchApp : public OGTDBApp, public OvScriptApp {
- public:
-  BenchApp(VDBHandle* handle, const char* statement) : handle_(handle), statement_(statement) {}
-  void RunScript(const VString& script, OGTDBWindow* window) override {
-    const std::string text(script.View());
-    OvScript run(this, window);
-    run.Run(text.data(), text.size());
-  }
-  bool FormSearch(const char*, int32_t* file, std::string* statement) const override {
-    *file = 1;
-    *statement = statement_;
-    return true;
-  }
-  OFTApp* Template() const override { return nullptr; }
-  VDBHandle* Handle() const override { return handle_; }
-  OGTWindow* FindOpenForm(const char*) const override { return nullptr; }
-  void Quit() override {}
-  void ShowForm(const char*) override {}
-
- private:
-  VDBHandle* handle_;
-  const char* statement_;
-};
 
 // Peak resident memory of the process so far, in kilobytes.
 long PeakKb() {
@@ -119,6 +95,7 @@ double RunCommand(const std::string& dir, const char* statement, const std::stri
   VDBHandle handle(engine.get());
   Must(handle.Open(), "open");
   OGTHeadlessFactory factory;
+  // The form's search: the whole file for an output, nothing for an input.
   BenchApp app(&handle, statement);
   double seconds = 0;
   {

@@ -28,3 +28,31 @@ class OGTDBBound {
   virtual bool ValueChanged() const { return false; }
   virtual bool ValueEmpty() const { return true; }
 };
+
+// The binding of the items that show one value of a database item (a field, a styled-text field,
+// an image field): the database item number, the occurrence meant, and the type code of the value
+// last shown.
+class OGTDBValueBound : public OGTDBBound {
+ public:
+  virtual void SetItemNumber(int32_t item) { item_ = item; }
+  virtual int32_t ItemNumber() const { return item_; }
+  // 0 or less counts as 1.
+  virtual void SetOccurrence(int32_t occurrence) { occurrence_ = occurrence; }
+  virtual int32_t Occurrence() const { return occurrence_ > 0 ? occurrence_ : 1; }
+
+  bool IsBound() const { return item_ > 0; }
+  uint8_t ShownType() const { return shownType_; }
+
+ protected:
+  // GatherTarget for the items that give their value back: the bound value, none when unbound.
+  bool BoundTarget(int32_t* item, int32_t* occurrence) const {
+    if (!IsBound()) return false;
+    *item = item_;
+    *occurrence = Occurrence();
+    return true;
+  }
+
+  int32_t item_ = 1;
+  int32_t occurrence_ = 1;
+  uint8_t shownType_ = 0;
+};

@@ -31,13 +31,6 @@ void OGTDBField::ClearValue() {
   shownText_.clear();
 }
 
-bool OGTDBField::GatherTarget(int32_t* item, int32_t* occurrence) const {
-  if (!IsBound()) return false;
-  *item = item_;
-  *occurrence = Occurrence();
-  return true;
-}
-
 bool OGTDBField::GatherValue(VDBHandle* handle, VRecord* record) {
   if (!IsBound() || record == nullptr) return false;
   std::vector<char> text(kMaxGather + 1);

@@ -8,23 +8,11 @@
 #include "gt/OGTDBBound.h"
 #include "gt/OGTImageField.h"
 
-class OGTDBImageField : public OGTImageField, public OGTDBBound {
+class OGTDBImageField : public OGTImageField, public OGTDBValueBound {
  public:
   int32_t Kind() const override;
-  virtual void SetItemNumber(int32_t item) { item_ = item; }
-  virtual int32_t ItemNumber() const { return item_; }
-  virtual void SetOccurrence(int32_t occurrence) { occurrence_ = occurrence; }
-  virtual int32_t Occurrence() const { return occurrence_ > 0 ? occurrence_ : 1; }
-
-  bool IsBound() const { return item_ > 0; }
-  uint8_t ShownType() const { return shownType_; }
 
   // -1 when the image cannot be loaded (the field is then empty).
   VResult ShowValue(VDBHandle* handle, const VRecord& record) override;
   void ClearValue() override;
-
- private:
-  int32_t item_ = 1;
-  int32_t occurrence_ = 1;
-  uint8_t shownType_ = 0;
 };

@@ -36,13 +36,6 @@ void OGTDBStyleEdit::ClearValue() {
   ClearModified();
 }
 
-bool OGTDBStyleEdit::GatherTarget(int32_t* item, int32_t* occurrence) const {
-  if (!IsBound()) return false;
-  *item = item_;
-  *occurrence = Occurrence();
-  return true;
-}
-
 bool OGTDBStyleEdit::GatherValue(VDBHandle* handle, VRecord* record) {
   if (!IsBound() || record == nullptr) return false;
   const uint8_t type = shownType_ != 0 ? shownType_ : kOGTDBDefaultType;

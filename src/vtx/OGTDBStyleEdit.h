@@ -9,17 +9,9 @@
 #include "gt/OGTDBBound.h"
 #include "vtx/OGTStyleEdit.h"
 
-class OGTDBStyleEdit : public OGTStyleEdit, public OGTDBBound {
+class OGTDBStyleEdit : public OGTStyleEdit, public OGTDBValueBound {
  public:
   int32_t Kind() const override;
-  virtual void SetItemNumber(int32_t item) { item_ = item; }
-  virtual int32_t ItemNumber() const { return item_; }
-  // 0 or less counts as 1.
-  virtual void SetOccurrence(int32_t occurrence) { occurrence_ = occurrence; }
-  virtual int32_t Occurrence() const { return occurrence_ > 0 ? occurrence_ : 1; }
-
-  bool IsBound() const { return item_ > 0; }
-  uint8_t ShownType() const { return shownType_; }
   // Whether the markup differs from what the item last showed (or from empty after a clear).
   bool Changed() const { return Markup() != shownMarkup_; }
 
@@ -28,13 +20,12 @@ class OGTDBStyleEdit : public OGTStyleEdit, public OGTDBBound {
   VResult ShowValue(VDBHandle* handle, const VRecord& record) override;
   void ClearValue() override;
   bool GatherValue(VDBHandle* handle, VRecord* record) override;
-  bool GatherTarget(int32_t* item, int32_t* occurrence) const override;
+  bool GatherTarget(int32_t* item, int32_t* occurrence) const override {
+    return BoundTarget(item, occurrence);
+  }
   bool ValueChanged() const override { return Changed(); }
   bool ValueEmpty() const override { return TextLength() == 0; }
 
  private:
-  int32_t item_ = 1;
-  int32_t occurrence_ = 1;
-  uint8_t shownType_ = 0;
   std::string shownMarkup_;
 };

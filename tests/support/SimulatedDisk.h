@@ -53,6 +53,9 @@ class SimulatedDisk : public VSystemCalls {
   enum class Fault : uint8_t { kEIO, kENOSPC, kShortWrite };
   // Which unsynced changes a power cut keeps.
   enum class Keep : uint8_t { kNothing, kEverything, kLatest, kRandom };
+  // Every rule, for the tests that cut the power under each.
+  static constexpr Keep kAllKeeps[] = {Keep::kNothing, Keep::kEverything, Keep::kLatest,
+                                       Keep::kRandom};
 
   // root: an absolute path of an existing, empty real directory; the disk installs itself as the
   // system-call table and puts the previous table back when it goes.

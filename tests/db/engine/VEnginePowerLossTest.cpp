@@ -27,7 +27,7 @@ using Keep = SimulatedDisk::Keep;
 using Fault = SimulatedDisk::Fault;
 using Image = std::shared_ptr<const SimulatedDisk::Image>;
 
-constexpr Keep kAllKeeps[] = {Keep::kNothing, Keep::kEverything, Keep::kLatest, Keep::kRandom};
+constexpr const auto& kAllKeeps = SimulatedDisk::kAllKeeps;
 
 // One run's folder (the current directory while it lasts), its simulated disk and an engine on
 // it with the transaction log on.

@@ -21,7 +21,7 @@ using Keep = SimulatedDisk::Keep;
 using Fault = SimulatedDisk::Fault;
 using Image = std::shared_ptr<const SimulatedDisk::Image>;
 
-constexpr Keep kAllKeeps[] = {Keep::kNothing, Keep::kEverything, Keep::kLatest, Keep::kRandom};
+constexpr const auto& kAllKeeps = SimulatedDisk::kAllKeeps;
 
 // Inserts (55%), updates that grow or shrink (30%) and deletes, of records named from a small set
 // of names (so that the key trees hold lists); the same seed gives the same steps.
